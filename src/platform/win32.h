@@ -1,0 +1,18 @@
+// The one platform include of the service: the Windows SDK when built for
+// Windows, the simulated machine otherwise. Service code includes nothing
+// else of the platform.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define STRSAFE_NO_DEPRECATE
+#include <windows.h>
+#include <strsafe.h>
+#else
+#include "sim/windows.h"
+#endif
