@@ -1,0 +1,188 @@
+// Validating a whole scenario file before it runs: every wrong line is
+// reported with its number and a message, and nothing runs.
+#include "script.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "runner.h"
+#include "sim/machine.h"
+#include "sim/registry.h"
+#include "sim/services.h"
+
+namespace koru::scn {
+namespace {
+
+std::string Problems(const Script& script) {
+  std::string text;
+  for (const FileProblem& problem : script.problems) {
+    text += std::to_string(problem.line) + ": " + problem.message + "\n";
+  }
+  return text;
+}
+
+// The one problem of a one-line file.
+std::string ProblemOf(const std::string& line) {
+  Script script = ParseScript(line);
+  if (script.problems.size() != 1)
+    return "(" + std::to_string(script.problems.size()) + " problems)";
+  return script.problems[0].message;
+}
+
+TEST(Script, AcceptsEveryStepOfTheFoundation) {
+  Script script = ParseScript(R"(# a scenario with every step
+clock 23:59:59.999
+pid 4242
+path "C:\\Program Files\\Koru Audio\\KoruAudioService.exe"
+registry VolumeLimit = 45
+registry VolumeLimit = sz "abc"
+registry delete VolumeLimit
+registry "Name With Blanks" = 1
+fail RegCreateKeyExA error=5
+fail RegisterEventSourceW times=always
+fail RegSetValueExA skip=2 times=3 error=0x5
+run
+run install extra "two words"
+run install &
+mark
+checkpoint
+wait 500ms
+wait 2s
+settle
+
+expect trace "Connect to registry"
+expect trace ~"registryKey"
+expect no trace "Service installed successfully"
+expect no trace ~"Fail"
+expect seen "Get status is 0"
+expect seen ~"status"
+expect line "12:00:00.000 [1] KoruAudioService Entry of registryEntry"
+expect registry VolumeLimit = 30
+expect registry VolumeLimit = sz "abc"
+expect registry VolumeLimit missing
+expect registry key missing
+expect event "StartServiceCtrlDispatcher failed with 1063" id=0xC0020001 source="KoruAudioService"
+expect event "x" source=KoruAudioService
+expect no event
+expect exit 0
+expect service KoruAudioService path="\"C:\\x.exe\"" start=2 type=0x10 error=1 account=system
+expect handles clean
+expect handles steady
+)");
+  EXPECT_EQ(Problems(script), "");
+  EXPECT_EQ(script.steps.size(), 37u);
+}
+
+TEST(Script, StepsKeepTheirLineNumberAndTextWithoutTheComment) {
+  Script script = ParseScript("\n# comment\n  run install   # why\n\nsettle\n");
+  ASSERT_EQ(script.steps.size(), 2u);
+  EXPECT_EQ(script.steps[0].line, 3);
+  EXPECT_EQ(script.steps[0].text, "run install");
+  EXPECT_EQ(script.steps[1].line, 5);
+  EXPECT_EQ(script.steps[1].text, "settle");
+}
+
+TEST(Script, MarksHappeningsAndBackgroundSteps) {
+  Script script = ParseScript("run install &\nrun\nclock 01:00:00.000\nexpect exit 0\n");
+  ASSERT_EQ(script.steps.size(), 4u);
+  EXPECT_TRUE(script.steps[0].compiled.happens);
+  EXPECT_TRUE(script.steps[0].background);
+  EXPECT_TRUE(script.steps[1].compiled.happens);
+  EXPECT_FALSE(script.steps[1].background);
+  EXPECT_FALSE(script.steps[2].compiled.happens);
+  EXPECT_TRUE(script.steps[3].compiled.check != nullptr);
+  EXPECT_TRUE(script.steps[3].compiled.act == nullptr);
+}
+
+TEST(Script, ReportsEveryWrongLineWithItsNumber) {
+  Script script = ParseScript(R"(run install
+frobnicate now
+expect trace "ok"
+clock 25:00:00.000
+expect trace "unterminated
+expect frobs 3
+)");
+  EXPECT_EQ(Problems(script),
+            "2: unknown verb \"frobnicate\"\n"
+            "4: expected a time HH:MM:SS.mmm, got \"25:00:00.000\" (usage: clock HH:MM:SS.mmm)\n"
+            "5: unterminated quoted string\n"
+            "6: unknown expectation \"frobs\" (usage: expect WHAT ...)\n");
+}
+
+TEST(Script, NamesWhatIsWrongWithAnArgument) {
+  EXPECT_EQ(ProblemOf("pid"), "expected 1 argument, got 0 (usage: pid N)");
+  EXPECT_EQ(ProblemOf("pid 1 2"), "expected 1 argument, got 2 (usage: pid N)");
+  EXPECT_EQ(ProblemOf("pid -4"),
+            "expected a number (decimal or 0x hexadecimal), got \"-4\" (usage: pid N)");
+  EXPECT_EQ(ProblemOf("path C:\\x.exe"),
+            "expected a \"quoted string\", got \"C:\\x.exe\" (usage: path "
+            "\"C:\\\\...\\\\KoruAudioService.exe\")");
+  EXPECT_EQ(
+      ProblemOf("wait 5"),
+      "expected a duration such as 500ms or 2s, got \"5\" (usage: wait DURATION (500ms, 2s))");
+  EXPECT_EQ(ProblemOf("fail RegOpenKeyExA when=1"),
+            "unknown argument when= (usage: fail API [skip=K] [times=N|always] [error=CODE])");
+  EXPECT_EQ(ProblemOf("fail RegOpenKeyExA times=0"),
+            "times=0 would make nothing fail (usage: fail API [skip=K] [times=N|always] "
+            "[error=CODE])");
+  EXPECT_EQ(ProblemOf("fail RegOpenKeyExA error=5 error=6"), "error= given twice");
+  EXPECT_EQ(ProblemOf("fail error=5 RegOpenKeyExA"),
+            "positional argument \"RegOpenKeyExA\" after key=value arguments");
+  EXPECT_EQ(ProblemOf("registry VolumeLimit 30"),
+            "expected NAME = VALUE (usage: registry NAME = N | registry NAME = sz \"TEXT\" | "
+            "registry delete NAME)");
+}
+
+TEST(Script, ExpectationsNameTheirOwnUsage) {
+  EXPECT_EQ(ProblemOf("expect trace Connect"),
+            "expected \"MESSAGE\" or ~\"TEXT\", got \"Connect\" (usage: expect trace \"MESSAGE\" "
+            "| expect trace ~\"TEXT\")");
+  EXPECT_EQ(ProblemOf("expect line ~\"x\""),
+            "expected a \"quoted string\", got ~\"x\" (usage: expect line \"FULL LINE\")");
+  EXPECT_EQ(ProblemOf("expect handles dirty"),
+            "expected clean or steady, got \"dirty\" (usage: expect handles clean|steady)");
+  EXPECT_EQ(ProblemOf("expect service KoruAudioService account=user"),
+            "account= knows only system (usage: expect service NAME [path=\"...\"] [start=N] "
+            "[type=0xN] [error=N] [account=system] [display=\"...\"] [access=0xN])");
+  EXPECT_EQ(ProblemOf("expect"), "expect what? (usage: expect WHAT ...)");
+  EXPECT_EQ(ProblemOf("expect no"), "unknown expectation \"no\" (usage: expect WHAT ...)");
+  EXPECT_EQ(ProblemOf("expect no line \"x\""),
+            "unknown expectation \"no line\" (usage: expect WHAT ...)");
+}
+
+TEST(Script, OnlyHappeningsMayEndWithAmpersand) {
+  EXPECT_EQ(ProblemOf("expect exit 0 &"),
+            "\"expect\" makes nothing happen, so it cannot end with &");
+  EXPECT_EQ(ProblemOf("settle &"), "\"settle\" makes nothing happen, so it cannot end with &");
+  EXPECT_EQ(ProblemOf("&"), "& alone is not a step");
+  EXPECT_EQ(ProblemOf("\"run\" install"), "a step begins with a verb, not with \"run\"");
+}
+
+class ScriptRun : public ::testing::Test {
+ protected:
+  int Run(const std::string& text) { return RunScenario(text, "t.scn", RunOptions{}, out_, err_); }
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+TEST_F(ScriptRun, AWrongFileRunsNothingAndExitsWithTwo) {
+  sim::Reset();
+  int status = Run("run install\nexpect exit 0\nrun & install\n");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(err_.str(), "t.scn:3: & may only end a step\n");
+  EXPECT_EQ(out_.str(), "") << "no verdicts and no closing line for a file that did not run";
+  EXPECT_TRUE(sim::DebugOutput().empty()) << sim::DebugOutput().size() << " lines were traced";
+  EXPECT_FALSE(sim::registry::KeyExists("HKEY_CLASSES_ROOT\\KoruAudio"));
+  EXPECT_TRUE(sim::services::All().empty());
+}
+
+TEST_F(ScriptRun, AnUnreadableFileIsAWrongFile) {
+  int status = RunScenarioFile("/nonexistent/none.scn", RunOptions{}, out_, err_);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(err_.str(), "koru-sim: cannot read /nonexistent/none.scn\n");
+}
+
+}  // namespace
+}  // namespace koru::scn
