@@ -43,6 +43,7 @@ registry "Name With Blanks" = 1
 fail RegCreateKeyExA error=5
 fail RegisterEventSourceW times=always
 fail RegSetValueExA skip=2 times=3 error=0x5
+fail RegisterEventSourceW always
 run
 run install extra "two words"
 run install &
@@ -72,7 +73,7 @@ expect handles clean
 expect handles steady
 )");
   EXPECT_EQ(Problems(script), "");
-  EXPECT_EQ(script.steps.size(), 37u);
+  EXPECT_EQ(script.steps.size(), 38u);
 }
 
 TEST(Script, StepsKeepTheirLineNumberAndTextWithoutTheComment) {
@@ -126,6 +127,12 @@ TEST(Script, NamesWhatIsWrongWithAnArgument) {
             "unknown argument when= (usage: fail API [skip=K] [times=N|always] [error=CODE])");
   EXPECT_EQ(ProblemOf("fail RegOpenKeyExA times=0"),
             "times=0 would make nothing fail (usage: fail API [skip=K] [times=N|always] "
+            "[error=CODE])");
+  EXPECT_EQ(ProblemOf("fail RegOpenKeyExA sometimes"),
+            "expected always or times=N (usage: fail API [skip=K] [times=N|always] "
+            "[error=CODE])");
+  EXPECT_EQ(ProblemOf("fail RegOpenKeyExA always times=2"),
+            "always and times= together (usage: fail API [skip=K] [times=N|always] "
             "[error=CODE])");
   EXPECT_EQ(ProblemOf("fail RegOpenKeyExA error=5 error=6"), "error= given twice");
   EXPECT_EQ(ProblemOf("fail error=5 RegOpenKeyExA"),

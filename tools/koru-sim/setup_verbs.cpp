@@ -72,15 +72,26 @@ void CheckApiName(const std::string& api) {
   }
 }
 
+// Whether the call fails for good: times=always, or "always" written alone.
+bool FailsAlways(const Arguments& args) {
+  const Token* times = args.Named("times");
+  if (args.Count() == 2) {
+    if (!args.IsWord(1, "always")) throw FileError("expected always or times=N");
+    if (times != nullptr) throw FileError("always and times= together");
+    return true;
+  }
+  return times != nullptr && times->text == "always";
+}
+
 // fail API [skip=K] [times=N|always] [error=CODE]
 Compiled CompileFail(const Arguments& args) {
-  args.ExpectCount(1);
+  args.ExpectCount(1, 2);
   args.AllowKeys({"skip", "times", "error"});
   std::string api = args.Word(0);
   CheckApiName(api);
   sim::FaultSpec spec;
   spec.skip = args.NamedNumber("skip").value_or(0);
-  if (const Token* times = args.Named("times"); times != nullptr && times->text == "always") {
+  if (FailsAlways(args)) {
     spec.always = true;
   } else {
     spec.times = args.NamedNumber("times").value_or(1);
