@@ -9,11 +9,19 @@
 
 namespace sim::registry {
 
-// Key paths are written the Windows way, e.g. "HKEY_CLASSES_ROOT\\KoruAudio".
+// Key paths are written the Windows way, e.g. "HKEY_CLASSES_ROOT\\KoruAudio"
+// (the roots also as HKCR, HKCU, HKLM); key and value names are compared
+// without regard to case. Paths and names are UTF-8. The setters create the
+// key when it is missing and throw std::invalid_argument for a path that
+// does not start with a root; the readers answer "missing" instead.
 void SetDword(const std::string& keyPath, const std::string& name, uint32_t value);
 // A REG_SZ value, stored as UTF-16 with its terminator as Windows does.
 void SetString(const std::string& keyPath, const std::string& name, const std::wstring& text);
-void SetBinary(const std::string& keyPath, const std::string& name, const std::vector<uint8_t>& bytes);
+void SetBinary(const std::string& keyPath, const std::string& name,
+               const std::vector<uint8_t>& bytes);
+// A value of any type with exactly these bytes.
+void SetValue(const std::string& keyPath, const std::string& name, uint32_t type,
+              const std::vector<uint8_t>& bytes);
 void DeleteValue(const std::string& keyPath, const std::string& name);
 void CreateKey(const std::string& keyPath);
 bool KeyExists(const std::string& keyPath);

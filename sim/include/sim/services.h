@@ -8,7 +8,8 @@
 
 namespace sim::services {
 
-// A registration as CreateServiceW recorded it, every argument kept.
+// A registration as CreateServiceW recorded it, every argument kept. The
+// database lives across process lives, until Reset.
 struct Registration {
   std::wstring name;
   std::wstring displayName;
@@ -19,6 +20,8 @@ struct Registration {
   std::wstring binaryPath;
   std::optional<std::wstring> loadOrderGroup;
   bool tagIdRequested;
+  // Each name followed by its terminator, as the double-null list holds
+  // them, without the list's final terminator.
   std::optional<std::wstring> dependencies;
   std::optional<std::wstring> startName;  // absent: LocalSystem
   std::optional<std::wstring> password;

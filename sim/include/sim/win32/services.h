@@ -5,6 +5,10 @@
 
 #define SC_MANAGER_CONNECT 0x0001u
 #define SC_MANAGER_CREATE_SERVICE 0x0002u
+#define SC_MANAGER_ENUMERATE_SERVICE 0x0004u
+#define SC_MANAGER_LOCK 0x0008u
+#define SC_MANAGER_QUERY_LOCK_STATUS 0x0010u
+#define SC_MANAGER_MODIFY_BOOT_CONFIG 0x0020u
 #define SC_MANAGER_ALL_ACCESS 0xF003Fu
 #define SERVICE_ALL_ACCESS 0xF01FFu
 #define SERVICE_QUERY_CONFIG 0x0001u
@@ -44,7 +48,8 @@
 #define SERVICE_CONTROL_DEVICEEVENT 0x0000000Bu
 #define SERVICE_CONTROL_PRESHUTDOWN 0x0000000Fu
 
-using LPSERVICE_MAIN_FUNCTIONW = void(WINAPI*)(DWORD dwNumServicesArgs, LPWSTR* lpServiceArgVectors);
+using LPSERVICE_MAIN_FUNCTIONW = void(WINAPI*)(DWORD dwNumServicesArgs,
+                                               LPWSTR* lpServiceArgVectors);
 using LPHANDLER_FUNCTION_EX = DWORD(WINAPI*)(DWORD dwControl, DWORD dwEventType, LPVOID lpEventData,
                                              LPVOID lpContext);
 
@@ -65,7 +70,8 @@ struct SERVICE_STATUS {
 };
 using LPSERVICE_STATUS = SERVICE_STATUS*;
 
-SC_HANDLE WINAPI OpenSCManagerW(LPCWSTR lpMachineName, LPCWSTR lpDatabaseName, DWORD dwDesiredAccess);
+SC_HANDLE WINAPI OpenSCManagerW(LPCWSTR lpMachineName, LPCWSTR lpDatabaseName,
+                                DWORD dwDesiredAccess);
 SC_HANDLE WINAPI CreateServiceW(SC_HANDLE hSCManager, LPCWSTR lpServiceName, LPCWSTR lpDisplayName,
                                 DWORD dwDesiredAccess, DWORD dwServiceType, DWORD dwStartType,
                                 DWORD dwErrorControl, LPCWSTR lpBinaryPathName,
@@ -76,7 +82,8 @@ BOOL WINAPI StartServiceCtrlDispatcherW(const SERVICE_TABLE_ENTRYW* lpServiceSta
 SERVICE_STATUS_HANDLE WINAPI RegisterServiceCtrlHandlerExW(LPCWSTR lpServiceName,
                                                            LPHANDLER_FUNCTION_EX lpHandlerProc,
                                                            LPVOID lpContext);
-BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus, LPSERVICE_STATUS lpServiceStatus);
+BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus,
+                             LPSERVICE_STATUS lpServiceStatus);
 
 // Event log.
 #define EVENTLOG_SUCCESS 0x0000u
@@ -85,6 +92,7 @@ BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus, LPSERVICE_STA
 #define EVENTLOG_INFORMATION_TYPE 0x0004u
 using PSID = PVOID;
 HANDLE WINAPI RegisterEventSourceW(LPCWSTR lpUNCServerName, LPCWSTR lpSourceName);
-BOOL WINAPI ReportEventW(HANDLE hEventLog, WORD wType, WORD wCategory, DWORD dwEventID, PSID lpUserSid,
-                         WORD wNumStrings, DWORD dwDataSize, LPCWSTR* lpStrings, LPVOID lpRawData);
+BOOL WINAPI ReportEventW(HANDLE hEventLog, WORD wType, WORD wCategory, DWORD dwEventID,
+                         PSID lpUserSid, WORD wNumStrings, DWORD dwDataSize, LPCWSTR* lpStrings,
+                         LPVOID lpRawData);
 BOOL WINAPI DeregisterEventSource(HANDLE hEventLog);

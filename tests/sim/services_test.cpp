@@ -1,0 +1,218 @@
+// The simulated service control manager: opening it, registering services,
+// closing its handles, and the dispatcher's answer to a process that it
+// did not start.
+#include <gtest/gtest.h>
+
+#include "sim/machine.h"
+#include "sim/services.h"
+#include "sim/windows.h"
+
+namespace {
+
+const SC_HANDLE kPoison = reinterpret_cast<SC_HANDLE>(static_cast<ULONG_PTR>(0xdeadbeef));
+const wchar_t kPath[] = L"C:\\Program Files\\Koru Audio\\KoruAudioService.exe";
+
+void Nothing() {}
+
+class Services : public ::testing::Test {
+ protected:
+  void SetUp() override { sim::Reset(); }
+
+  static SC_HANDLE OpenManager(DWORD access = SC_MANAGER_ALL_ACCESS) {
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, access);
+    EXPECT_NE(manager, nullptr) << "error " << GetLastError();
+    return manager;
+  }
+
+  // The registration the service's installer makes.
+  static SC_HANDLE Install(SC_HANDLE manager, const wchar_t* path = kPath) {
+    return CreateServiceW(manager, L"KoruAudioService", L"KoruAudioService", SERVICE_ALL_ACCESS,
+                          SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, path,
+                          nullptr, nullptr, nullptr, nullptr, nullptr);
+  }
+};
+
+TEST_F(Services, CreateServiceRecordsEveryArgument) {
+  SC_HANDLE manager = OpenManager();
+  SC_HANDLE service = CreateServiceW(manager, L"KoruHelper", L"Koru helper", SERVICE_QUERY_STATUS,
+                                     SERVICE_WIN32_SHARE_PROCESS, SERVICE_DEMAND_START,
+                                     SERVICE_ERROR_IGNORE, L"C:\\helper.exe -x", L"Audio", nullptr,
+                                     L"AudioSrv\0RpcSs\0", L".\\koru", L"secret");
+  ASSERT_NE(service, nullptr) << "error " << GetLastError();
+
+  std::optional<sim::services::Registration> found = sim::services::Find(L"koruhelper");
+  ASSERT_TRUE(found) << "names compare without regard to case";
+  EXPECT_EQ(found->name, L"KoruHelper");
+  EXPECT_EQ(found->displayName, L"Koru helper");
+  EXPECT_EQ(found->desiredAccess, static_cast<uint32_t>(SERVICE_QUERY_STATUS));
+  EXPECT_EQ(found->serviceType, static_cast<uint32_t>(SERVICE_WIN32_SHARE_PROCESS));
+  EXPECT_EQ(found->startType, static_cast<uint32_t>(SERVICE_DEMAND_START));
+  EXPECT_EQ(found->errorControl, static_cast<uint32_t>(SERVICE_ERROR_IGNORE));
+  EXPECT_EQ(found->binaryPath, L"C:\\helper.exe -x");
+  EXPECT_EQ(found->loadOrderGroup, std::optional<std::wstring>(L"Audio"));
+  EXPECT_FALSE(found->tagIdRequested);
+  EXPECT_EQ(found->dependencies,
+            std::optional<std::wstring>(std::wstring(L"AudioSrv\0RpcSs\0", 15)));
+  EXPECT_EQ(found->startName, std::optional<std::wstring>(L".\\koru"));
+  EXPECT_EQ(found->password, std::optional<std::wstring>(L"secret"));
+
+  EXPECT_TRUE(CloseServiceHandle(service));
+  EXPECT_TRUE(CloseServiceHandle(manager));
+  EXPECT_TRUE(sim::HandleFaults().empty()) << sim::HandleFaults().front();
+}
+
+TEST_F(Services, TheInstallersRegistration) {
+  SC_HANDLE manager = OpenManager();
+  SC_HANDLE service = Install(manager);
+  ASSERT_NE(service, nullptr) << "error " << GetLastError();
+  ASSERT_EQ(sim::services::All().size(), 1u);
+  const sim::services::Registration& registration = sim::services::All().front();
+  EXPECT_EQ(registration.binaryPath, kPath) << "kept exactly, without quotes";
+  EXPECT_EQ(registration.startType, static_cast<uint32_t>(SERVICE_AUTO_START));
+  EXPECT_FALSE(registration.loadOrderGroup);
+  EXPECT_FALSE(registration.dependencies);
+  EXPECT_FALSE(registration.startName) << "LocalSystem";
+  EXPECT_FALSE(registration.password);
+  CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+}
+
+TEST_F(Services, ASecondRegistrationOfTheSameNameIsRefused) {
+  SC_HANDLE manager = OpenManager();
+  SC_HANDLE first = Install(manager);
+  ASSERT_NE(first, nullptr);
+
+  SetLastError(0xdeadbeef);
+  SC_HANDLE second = Install(manager, L"D:\\elsewhere.exe");
+  EXPECT_EQ(second, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_EXISTS));
+  ASSERT_EQ(sim::services::All().size(), 1u);
+  EXPECT_EQ(sim::services::All().front().binaryPath, kPath) << "the first one is unchanged";
+
+  CloseServiceHandle(first);
+  CloseServiceHandle(manager);
+}
+
+TEST_F(Services, ADisplayNameTakenByAnotherServiceIsRefused) {
+  SC_HANDLE manager = OpenManager();
+  SC_HANDLE first = Install(manager);
+  SetLastError(0xdeadbeef);
+  SC_HANDLE other = CreateServiceW(
+      manager, L"Other", L"KORUAUDIOSERVICE", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+      SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, kPath, nullptr, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(other, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DUPLICATE_SERVICE_NAME));
+  EXPECT_FALSE(sim::services::Find(L"Other"));
+  CloseServiceHandle(first);
+  CloseServiceHandle(manager);
+}
+
+TEST_F(Services, AManagerOpenedOnlyToConnectCannotCreate) {
+  SC_HANDLE manager = OpenManager(SC_MANAGER_CONNECT);
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(Install(manager), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(sim::services::All().empty());
+  CloseServiceHandle(manager);
+}
+
+TEST_F(Services, ACallerThatIsNotElevatedIsRefusedTheManager) {
+  sim::services::SetElevated(false);
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+  // Connecting alone is what Windows still grants a standard user.
+  SC_HANDLE connected = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  EXPECT_NE(connected, nullptr) << "error " << GetLastError();
+  CloseServiceHandle(connected);
+
+  sim::Reset();
+  EXPECT_NE(OpenManager(), nullptr) << "Reset makes the caller elevated again";
+}
+
+TEST_F(Services, OnlyTheLocalActiveDatabaseOpens) {
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(OpenSCManagerW(L"\\\\elsewhere", nullptr, SC_MANAGER_CONNECT), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_EQ(OpenSCManagerW(nullptr, L"ServicesFailed", SC_MANAGER_CONNECT), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DATABASE_DOES_NOT_EXIST));
+  SC_HANDLE manager = OpenSCManagerW(L"", L"ServicesActive", SC_MANAGER_CONNECT);
+  EXPECT_NE(manager, nullptr) << "error " << GetLastError();
+  CloseServiceHandle(manager);
+}
+
+TEST_F(Services, APlannedFaultFailsTheOpen) {
+  sim::FaultSpec spec;
+  spec.error = 1450;
+  sim::Fail("OpenSCManagerW", spec);
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS), nullptr);
+  EXPECT_EQ(GetLastError(), 1450u);
+}
+
+TEST_F(Services, DoubleCloseOfAServiceHandleIsAHandleFault) {
+  SC_HANDLE manager = OpenManager();
+  SC_HANDLE service = Install(manager);
+  EXPECT_TRUE(CloseServiceHandle(service));
+  ASSERT_TRUE(sim::HandleFaults().empty()) << sim::HandleFaults().front();
+
+  SetLastError(0xdeadbeef);
+  EXPECT_FALSE(CloseServiceHandle(service));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  ASSERT_EQ(sim::HandleFaults().size(), 1u);
+  EXPECT_NE(sim::HandleFaults().front().find("CloseServiceHandle"), std::string::npos)
+      << sim::HandleFaults().front();
+  EXPECT_TRUE(CloseServiceHandle(manager));
+}
+
+TEST_F(Services, NullOrForeignHandlesAreInvalid) {
+  SetLastError(0xdeadbeef);
+  EXPECT_FALSE(CloseServiceHandle(nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_TRUE(sim::HandleFaults().empty()) << "a NULL handle is only a status";
+
+  // A registry key is no service handle.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, nullptr, 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_FALSE(CloseServiceHandle(reinterpret_cast<SC_HANDLE>(key)));
+  EXPECT_EQ(sim::HandleFaults().size(), 1u);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS) << "the key stays open";
+
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(
+      CreateServiceW(nullptr, L"X", L"X", 0, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                     SERVICE_ERROR_NORMAL, kPath, nullptr, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(Services, RegistrationsOutliveTheProcessButNotReset) {
+  sim::StartProgram(sim::Program{&Nothing, nullptr, &Nothing});
+  SC_HANDLE manager = OpenManager();
+  CloseServiceHandle(Install(manager));
+  CloseServiceHandle(manager);
+  sim::EndProgram();
+  EXPECT_TRUE(sim::services::Find(L"KoruAudioService"));
+
+  sim::Reset();
+  EXPECT_FALSE(sim::services::Find(L"KoruAudioService"));
+  EXPECT_TRUE(sim::services::All().empty());
+}
+
+TEST_F(Services, TheDispatcherRefusesAProcessTheManagerDidNotStart) {
+  SERVICE_TABLE_ENTRYW table[] = {{const_cast<LPWSTR>(L"KoruAudioService"), nullptr},
+                                  {nullptr, nullptr}};
+  SetLastError(0xdeadbeef);
+  EXPECT_FALSE(StartServiceCtrlDispatcherW(table));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT));
+
+  // The same for a console-started service process.
+  sim::StartProgram(sim::Program{&Nothing, nullptr, &Nothing});
+  SetLastError(0xdeadbeef);
+  EXPECT_FALSE(StartServiceCtrlDispatcherW(table));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT));
+  sim::EndProgram();
+}
+
+}  // namespace
