@@ -1,0 +1,311 @@
+// The format engine's pass over a format: literal text is copied, each
+// conversion is read, converted and padded straight into the caller's buffer.
+#include "format_engine.h"
+
+#include <cstdint>
+#include <type_traits>
+
+#include "code_pages.h"
+#include "format_engine_numbers.h"
+#include "format_engine_spec.h"
+
+namespace sim::strings {
+namespace {
+
+// The caller's buffer: stores up to capacity - 1 characters, remembers
+// whether text was cut, and terminates on Finish.
+template <typename Char>
+class Output {
+ public:
+  Output(Char* buffer, size_t capacity) : buffer_(buffer), limit_(capacity - 1) {}
+
+  void Put(Char ch) {
+    if (stored_ == limit_) {
+      truncated_ = true;
+      return;
+    }
+    buffer_[stored_++] = ch;
+  }
+
+  // Stops at the end of the buffer, so that a huge width costs no more than
+  // the buffer holds.
+  void Repeat(char ch, size_t count) {
+    for (; count > 0 && !truncated_; --count) Put(static_cast<Char>(ch));
+  }
+
+  void PutAscii(const char* text, size_t length) {
+    for (size_t i = 0; i < length && !truncated_; ++i) Put(static_cast<Char>(text[i]));
+  }
+
+  bool Full() const { return truncated_; }
+  void Reject() { invalid_ = true; }
+
+  FormatResult Finish() {
+    buffer_[stored_] = 0;
+    return {stored_, truncated_, invalid_};
+  }
+
+ private:
+  Char* buffer_;
+  size_t limit_;
+  size_t stored_ = 0;
+  bool truncated_ = false;
+  bool invalid_ = false;
+};
+
+// One unit of a text argument in the output's character type. wsprintf
+// widens narrow text through CP_ACP; the CRT's "C" locale widens byte for
+// byte. Narrowing (wsprintfA only) goes through CP_ACP with '?' for what
+// Windows-1252 cannot hold.
+template <typename Char, typename Unit>
+Char ToOutput(Unit unit, FormatRules rules) {
+  if constexpr (std::is_same_v<Char, Unit>) {
+    return unit;
+  } else if constexpr (std::is_same_v<Char, wchar_t>) {
+    const auto byte = static_cast<unsigned char>(unit);
+    return rules == FormatRules::Wsprintf ? WideFromCp1252(byte) : static_cast<wchar_t>(byte);
+  } else {
+    unsigned char byte = 0;
+    return Cp1252FromWide(unit, &byte) ? static_cast<char>(byte) : '?';
+  }
+}
+
+// Length of a text argument, reading no further than the precision allows
+// (the text need not be terminated within it).
+template <typename Unit>
+size_t BoundedLength(const Unit* text, int precision) {
+  const size_t limit = precision < 0 ? SIZE_MAX : static_cast<size_t>(precision);
+  size_t length = 0;
+  while (length < limit && text[length] != 0) ++length;
+  return length;
+}
+
+template <typename Char, typename Unit>
+void PutText(Output<Char>& out, const Spec& spec, FormatRules rules, const Unit* text,
+             size_t length) {
+  const auto width = static_cast<size_t>(spec.width);
+  const size_t padding = width > length ? width - length : 0;
+  if (!spec.left) out.Repeat(spec.zero ? '0' : ' ', padding);
+  for (size_t i = 0; i < length && !out.Full(); ++i) out.Put(ToOutput<Char>(text[i], rules));
+  if (spec.left) out.Repeat(' ', padding);
+}
+
+// In a wide format %s and %c are wide and %S and %C narrow; in a narrow
+// format the other way round. h always means narrow, l and w wide.
+template <typename Char>
+bool TakesWideText(const Spec& spec) {
+  if (spec.size == ArgSize::Short) return false;
+  if (spec.size == ArgSize::Long || spec.size == ArgSize::Wide) return true;
+  const bool wideFormat = std::is_same_v<Char, wchar_t>;
+  const bool swapped = spec.conversion == 'S' || spec.conversion == 'C';
+  return wideFormat != swapped;
+}
+
+template <typename Char>
+void PutString(Output<Char>& out, const Spec& spec, FormatRules rules, Arguments& args) {
+  static constexpr char kNull[] = "(null)";
+  if (TakesWideText<Char>(spec)) {
+    const wchar_t* text = args.WideText();
+    if (text != nullptr)
+      return PutText(out, spec, rules, text, BoundedLength(text, spec.precision));
+  } else {
+    const char* text = args.NarrowText();
+    if (text != nullptr)
+      return PutText(out, spec, rules, text, BoundedLength(text, spec.precision));
+  }
+  PutText(out, spec, rules, kNull, BoundedLength(kNull, spec.precision));
+}
+
+// A character argument arrives promoted to int.
+template <typename Char>
+void PutChar(Output<Char>& out, const Spec& spec, FormatRules rules, Arguments& args) {
+  const int value = args.Int();
+  if (TakesWideText<Char>(spec)) {
+    const auto unit = static_cast<wchar_t>(value);
+    PutText(out, spec, rules, &unit, 1);
+  } else {
+    const auto unit = static_cast<char>(value);
+    PutText(out, spec, rules, &unit, 1);
+  }
+}
+
+int64_t ReadSigned(Arguments& args, ArgSize size) {
+  switch (size) {
+    case ArgSize::Byte:
+      return static_cast<signed char>(args.Int());
+    case ArgSize::Short:
+      return static_cast<short>(args.Int());
+    case ArgSize::Int64:
+      return args.Int64();
+    default:  // int, and long, which is 32 bits on Windows
+      return args.Int();
+  }
+}
+
+uint64_t ReadUnsigned(Arguments& args, ArgSize size) {
+  switch (size) {
+    case ArgSize::Byte:
+      return static_cast<unsigned char>(args.Int());
+    case ArgSize::Short:
+      return static_cast<unsigned short>(args.Int());
+    case ArgSize::Int64:
+      return static_cast<uint64_t>(args.Int64());
+    default:
+      return static_cast<unsigned int>(args.Int());
+  }
+}
+
+// Pads a number to its width: blanks outside the sign, or with the 0 flag
+// zeros between the sign (or 0x) and the digits.
+template <typename Char>
+void PutNumber(Output<Char>& out, const Spec& spec, NumberField& field) {
+  const size_t body = field.prefixLength + field.zeros + field.digitsLength;
+  const auto width = static_cast<size_t>(spec.width);
+  size_t padding = width > body ? width - body : 0;
+  if (spec.zero && !spec.left && field.zeroPadAllowed) {
+    field.zeros += padding;
+    padding = 0;
+  }
+  if (!spec.left) out.Repeat(' ', padding);
+  out.PutAscii(field.prefix, field.prefixLength);
+  out.Repeat('0', field.zeros);
+  out.PutAscii(field.digits, field.digitsLength);
+  if (spec.left) out.Repeat(' ', padding);
+}
+
+template <typename Char>
+void PutSigned(Output<Char>& out, const Spec& spec, Arguments& args) {
+  const int64_t value = ReadSigned(args, spec.size);
+  const uint64_t magnitude =
+      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  NumberField field;
+  IntegerField(spec, magnitude, value < 0, &field);
+  PutNumber(out, spec, field);
+}
+
+template <typename Char>
+void PutUnsigned(Output<Char>& out, const Spec& spec, Arguments& args) {
+  NumberField field;
+  IntegerField(spec, ReadUnsigned(args, spec.size), false, &field);
+  PutNumber(out, spec, field);
+}
+
+// The Windows CRT prints a pointer as all its hexadecimal digits, upper
+// case, without a prefix.
+template <typename Char>
+void PutPointer(Output<Char>& out, const Spec& spec, Arguments& args) {
+  Spec digits = spec;
+  digits.conversion = 'X';
+  digits.precision = 2 * sizeof(void*);
+  digits.alternate = false;
+  NumberField field;
+  IntegerField(digits, reinterpret_cast<uintptr_t>(args.Pointer()), false, &field);
+  PutNumber(out, digits, field);
+}
+
+// long double is double on Windows; the argument is read at the size the
+// caller passed it with.
+template <typename Char>
+bool PutFloat(Output<Char>& out, const Spec& spec, Arguments& args) {
+  const double value =
+      spec.size == ArgSize::LongDouble ? static_cast<double>(args.LongDouble()) : args.Double();
+  NumberField field;
+  if (!FloatField(spec, value, &field)) return false;
+  PutNumber(out, spec, field);
+  return true;
+}
+
+// The conversions only the CRT knows. Anything else, %n included (the
+// Windows CRT refuses it by default), is rejected.
+template <typename Char>
+bool PutCrtConversion(Output<Char>& out, const Spec& spec, Arguments& args) {
+  switch (spec.conversion) {
+    case 'o':
+      PutUnsigned(out, spec, args);
+      return true;
+    case 'p':
+      PutPointer(out, spec, args);
+      return true;
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+      return PutFloat(out, spec, args);
+    default:
+      return false;
+  }
+}
+
+// Renders one conversion; false when the rules reject it.
+template <typename Char>
+bool PutConversion(Output<Char>& out, const Spec& spec, FormatRules rules, Arguments& args) {
+  switch (spec.conversion) {
+    case 0:  // the format ended inside the specification
+      return true;
+    case '%':
+      out.Put('%');
+      return true;
+    case 'c':
+    case 'C':
+      PutChar(out, spec, rules, args);
+      return true;
+    case 's':
+    case 'S':
+      PutString(out, spec, rules, args);
+      return true;
+    case 'd':
+    case 'i':
+      PutSigned(out, spec, args);
+      return true;
+    case 'u':
+    case 'x':
+    case 'X':
+      PutUnsigned(out, spec, args);
+      return true;
+    default:
+      break;
+  }
+  if (rules == FormatRules::Crt) return PutCrtConversion(out, spec, args);
+  // wsprintf prints a character it does not know as itself and takes no
+  // argument for it: "%f" prints "f".
+  out.Put(static_cast<Char>(spec.conversion));
+  return true;
+}
+
+template <typename Char>
+FormatResult Format(Char* buffer, size_t capacity, const Char* format, va_list args,
+                    FormatRules rules) {
+  Output<Char> out(buffer, capacity);
+  Arguments arguments(args);
+  for (const Char* at = format; *at != 0 && !out.Full();) {
+    if (*at != '%') {
+      out.Put(*at++);
+      continue;
+    }
+    Spec spec;
+    at = ParseSpec(at + 1, rules, arguments, &spec);
+    if (!PutConversion(out, spec, rules, arguments)) {
+      out.Reject();
+      break;
+    }
+  }
+  return out.Finish();
+}
+
+}  // namespace
+
+FormatResult FormatWsprintf(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args) {
+  return Format(buffer, capacity, format, args, FormatRules::Wsprintf);
+}
+
+FormatResult FormatWsprintf(char* buffer, size_t capacity, const char* format, va_list args) {
+  return Format(buffer, capacity, format, args, FormatRules::Wsprintf);
+}
+
+FormatResult FormatCrt(wchar_t* buffer, size_t capacity, const wchar_t* format, va_list args) {
+  return Format(buffer, capacity, format, args, FormatRules::Crt);
+}
+
+}  // namespace sim::strings

@@ -1,0 +1,142 @@
+// Reading conversion specifications under the wsprintf and the CRT rules.
+#include "format_engine_spec.h"
+
+#include <climits>
+#include <cstring>
+#include <type_traits>
+
+namespace sim::strings {
+namespace {
+
+template <typename Char>
+bool IsDigit(Char ch) {
+  return ch >= '0' && ch <= '9';
+}
+
+// Whether the format continues with `text` at `at`.
+template <typename Char>
+bool Follows(const Char* at, const char* text) {
+  for (; *text != '\0'; ++at, ++text) {
+    if (*at != static_cast<Char>(*text)) return false;
+  }
+  return true;
+}
+
+// A width or precision too large for an int stays at INT_MAX: the output is
+// bounded by the buffer anyway.
+template <typename Char>
+const Char* ReadNumber(const Char* at, int* value) {
+  *value = 0;
+  for (; IsDigit(*at); ++at) {
+    const int digit = static_cast<int>(*at - '0');
+    *value = *value > (INT_MAX - digit) / 10 ? INT_MAX : *value * 10 + digit;
+  }
+  return at;
+}
+
+// wsprintf knows only - 0 #; a + or blank there ends the specification and
+// prints as an unknown conversion.
+template <typename Char>
+const Char* ReadFlags(const Char* at, FormatRules rules, Spec* spec) {
+  const bool crt = rules == FormatRules::Crt;
+  for (;; ++at) {
+    if (*at == '-') {
+      spec->left = true;
+    } else if (*at == '0') {
+      spec->zero = true;
+    } else if (*at == '#') {
+      spec->alternate = true;
+    } else if (crt && *at == '+') {
+      spec->plus = true;
+    } else if (crt && *at == ' ') {
+      spec->space = true;
+    } else {
+      return at;
+    }
+  }
+}
+
+// wsprintf has no '*': there it is the conversion character and prints as
+// itself.
+template <typename Char>
+const Char* ReadWidth(const Char* at, FormatRules rules, Arguments& args, Spec* spec) {
+  if (*at != '*' || rules != FormatRules::Crt) return ReadNumber(at, &spec->width);
+  const int width = args.Int();
+  if (width < 0) {
+    spec->left = true;
+    spec->width = width == INT_MIN ? INT_MAX : -width;
+  } else {
+    spec->width = width;
+  }
+  return at + 1;
+}
+
+// A '.' without digits is precision 0; a negative '*' precision counts as none.
+template <typename Char>
+const Char* ReadPrecision(const Char* at, FormatRules rules, Arguments& args, Spec* spec) {
+  if (*at != '.') return at;
+  ++at;
+  if (*at != '*' || rules != FormatRules::Crt) return ReadNumber(at, &spec->precision);
+  const int precision = args.Int();
+  spec->precision = precision < 0 ? -1 : precision;
+  return at + 1;
+}
+
+template <typename Char>
+const Char* ReadWsprintfSize(const Char* at, Spec* spec) {
+  if (Follows(at, "I64")) {
+    spec->size = ArgSize::Int64;
+    return at + 3;
+  }
+  if (Follows(at, "ll")) {
+    spec->size = ArgSize::Int64;
+    return at + 2;
+  }
+  if (*at == 'l') {
+    spec->size = ArgSize::Long;
+    return at + 1;
+  }
+  if (*at == 'h') {
+    spec->size = ArgSize::Short;
+    return at + 1;
+  }
+  return at;
+}
+
+template <typename Char>
+const Char* ReadCrtSize(const Char* at, Spec* spec) {
+  struct Prefix {
+    const char* text;
+    ArgSize size;
+  };
+  // Longest first, so that "ll" is not read as "l".
+  static constexpr Prefix kPrefixes[] = {
+      {"I64", ArgSize::Int64}, {"I32", ArgSize::Long},     {"hh", ArgSize::Byte},
+      {"ll", ArgSize::Int64},  {"h", ArgSize::Short},      {"l", ArgSize::Long},
+      {"w", ArgSize::Wide},    {"L", ArgSize::LongDouble}, {"I", ArgSize::Int64},
+      {"j", ArgSize::Int64},   {"z", ArgSize::Int64},      {"t", ArgSize::Int64},
+  };
+  for (const Prefix& prefix : kPrefixes) {
+    if (!Follows(at, prefix.text)) continue;
+    spec->size = prefix.size;
+    return at + std::strlen(prefix.text);
+  }
+  return at;
+}
+
+}  // namespace
+
+template <typename Char>
+const Char* ParseSpec(const Char* at, FormatRules rules, Arguments& args, Spec* spec) {
+  at = ReadFlags(at, rules, spec);
+  at = ReadWidth(at, rules, args, spec);
+  at = ReadPrecision(at, rules, args, spec);
+  at = rules == FormatRules::Crt ? ReadCrtSize(at, spec) : ReadWsprintfSize(at, spec);
+  spec->conversion = static_cast<char32_t>(static_cast<std::make_unsigned_t<Char>>(*at));
+  return *at != 0 ? at + 1 : at;
+}
+
+template const char* ParseSpec<char>(const char*, FormatRules, Arguments&, Spec*);
+template const wchar_t* ParseSpec<wchar_t>(const wchar_t*, FormatRules, Arguments&, Spec*);
+
+}  // namespace sim::strings
