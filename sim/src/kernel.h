@@ -73,7 +73,8 @@ class Object {
 
 // Every handle lives in one table. Handle values are never reused, so a
 // double close or a use after close is always recognised. All functions
-// here need the machine lock held.
+// here need the machine lock held. An object's destructor must not take the
+// machine lock: handles are closed with the lock held.
 HANDLE AddHandle(std::shared_ptr<Object> object);
 // The object behind an open handle of the current process that has the
 // expected kind. A closed, unknown or foreign handle, or one of another
@@ -132,6 +133,11 @@ uint64_t NowMs();
 
 // Whether the recorders (call log, debug output, event log) keep records.
 bool Recording();
+
+// Records a machine-level problem (see sim::Problems()); lock not needed.
+void RecordProblem(const std::string& what);
+// The id of the calling simulated thread; the controller has an id of its own.
+DWORD CurrentThreadId();
 
 // Areas of the machine keep their state in their own files and register a
 // hook that puts it back to a new machine's defaults at each Reset.

@@ -1,0 +1,36 @@
+// The entry of every simulated call, the machine lock and the per-thread
+// last-error value.
+#include <mutex>
+
+#include "faults.h"
+#include "kernel.h"
+#include "scheduler.h"
+
+namespace sim {
+namespace {
+
+std::mutex gMachineMutex;
+// Each simulated thread is a real thread, so the last error can live in
+// thread-local storage, as it lives in the thread block on Windows.
+thread_local DWORD tLastError = 0;
+
+}  // namespace
+
+std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(gMachineMutex); }
+
+std::optional<uint32_t> Enter(const char* api, uint32_t defaultError) {
+  auto lock = Lock();
+  if (ThreadRecord* self = Self()) SchedulingPoint(lock, *self, api);
+  if (Recording()) CountCall(api);
+  return FaultVerdict(api, defaultError);
+}
+
+void SetLastErrorValue(DWORD error) { tLastError = error; }
+DWORD LastErrorValue() { return tLastError; }
+
+}  // namespace sim
+
+DWORD WINAPI GetLastError() { return sim::LastErrorValue(); }
+void WINAPI SetLastError(DWORD dwErrCode) { sim::SetLastErrorValue(dwErrCode); }
+
+const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
