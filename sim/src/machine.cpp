@@ -82,7 +82,8 @@ void Reset(const Options& options) {
     ResetProcesses();
     ResetHandles();
     ResetFaultsAndCalls();
-    ResetLocks();
+    ResetCriticalSections();
+    ResetSlimLocks();
     ResetHeap();
     ResetThreadIds();
     ResetClock(options.realTime);
