@@ -6,8 +6,8 @@
 #include <type_traits>
 
 #include "code_pages.h"
+#include "format_engine_directive.h"
 #include "format_engine_numbers.h"
-#include "format_engine_spec.h"
 
 namespace sim::strings {
 namespace {
@@ -81,51 +81,57 @@ size_t BoundedLength(const Unit* text, int precision) {
 }
 
 template <typename Char, typename Unit>
-void PutText(Output<Char>& out, const Spec& spec, FormatRules rules, const Unit* text,
+void PutText(Output<Char>& out, const Directive& directive, FormatRules rules, const Unit* text,
              size_t length) {
-  const auto width = static_cast<size_t>(spec.width);
+  const auto width = static_cast<size_t>(directive.width);
   const size_t padding = width > length ? width - length : 0;
-  if (!spec.left) out.Repeat(spec.zero ? '0' : ' ', padding);
+  if (!directive.left) out.Repeat(directive.zero ? '0' : ' ', padding);
   for (size_t i = 0; i < length && !out.Full(); ++i) out.Put(ToOutput<Char>(text[i], rules));
-  if (spec.left) out.Repeat(' ', padding);
+  if (directive.left) out.Repeat(' ', padding);
 }
 
 // In a wide format %s and %c are wide and %S and %C narrow; in a narrow
 // format the other way round. h always means narrow, l and w wide.
 template <typename Char>
-bool TakesWideText(const Spec& spec) {
-  if (spec.size == ArgSize::Short) return false;
-  if (spec.size == ArgSize::Long || spec.size == ArgSize::Wide) return true;
+bool TakesWideText(const Directive& directive) {
+  if (directive.size == ArgSize::Short) return false;
+  if (directive.size == ArgSize::Long || directive.size == ArgSize::Wide) return true;
   const bool wideFormat = std::is_same_v<Char, wchar_t>;
-  const bool swapped = spec.conversion == 'S' || spec.conversion == 'C';
+  const bool swapped = directive.conversion == 'S' || directive.conversion == 'C';
   return wideFormat != swapped;
 }
 
-template <typename Char>
-void PutString(Output<Char>& out, const Spec& spec, FormatRules rules, Arguments& args) {
+// A text argument, or "(null)" in its place; the precision applies to both.
+template <typename Char, typename Unit>
+void PutTextArgument(Output<Char>& out, const Directive& directive, FormatRules rules,
+                     const Unit* text) {
   static constexpr char kNull[] = "(null)";
-  if (TakesWideText<Char>(spec)) {
-    const wchar_t* text = args.WideText();
-    if (text != nullptr)
-      return PutText(out, spec, rules, text, BoundedLength(text, spec.precision));
+  if (text == nullptr) {
+    PutText(out, directive, rules, kNull, BoundedLength(kNull, directive.precision));
   } else {
-    const char* text = args.NarrowText();
-    if (text != nullptr)
-      return PutText(out, spec, rules, text, BoundedLength(text, spec.precision));
+    PutText(out, directive, rules, text, BoundedLength(text, directive.precision));
   }
-  PutText(out, spec, rules, kNull, BoundedLength(kNull, spec.precision));
+}
+
+template <typename Char>
+void PutString(Output<Char>& out, const Directive& directive, FormatRules rules, Arguments& args) {
+  if (TakesWideText<Char>(directive)) {
+    PutTextArgument(out, directive, rules, args.WideText());
+  } else {
+    PutTextArgument(out, directive, rules, args.NarrowText());
+  }
 }
 
 // A character argument arrives promoted to int.
 template <typename Char>
-void PutChar(Output<Char>& out, const Spec& spec, FormatRules rules, Arguments& args) {
+void PutChar(Output<Char>& out, const Directive& directive, FormatRules rules, Arguments& args) {
   const int value = args.Int();
-  if (TakesWideText<Char>(spec)) {
+  if (TakesWideText<Char>(directive)) {
     const auto unit = static_cast<wchar_t>(value);
-    PutText(out, spec, rules, &unit, 1);
+    PutText(out, directive, rules, &unit, 1);
   } else {
     const auto unit = static_cast<char>(value);
-    PutText(out, spec, rules, &unit, 1);
+    PutText(out, directive, rules, &unit, 1);
   }
 }
 
@@ -158,43 +164,43 @@ uint64_t ReadUnsigned(Arguments& args, ArgSize size) {
 // Pads a number to its width: blanks outside the sign, or with the 0 flag
 // zeros between the sign (or 0x) and the digits.
 template <typename Char>
-void PutNumber(Output<Char>& out, const Spec& spec, NumberField& field) {
+void PutNumber(Output<Char>& out, const Directive& directive, NumberField& field) {
   const size_t body = field.prefixLength + field.zeros + field.digitsLength;
-  const auto width = static_cast<size_t>(spec.width);
+  const auto width = static_cast<size_t>(directive.width);
   size_t padding = width > body ? width - body : 0;
-  if (spec.zero && !spec.left && field.zeroPadAllowed) {
+  if (directive.zero && !directive.left && field.zeroPadAllowed) {
     field.zeros += padding;
     padding = 0;
   }
-  if (!spec.left) out.Repeat(' ', padding);
+  if (!directive.left) out.Repeat(' ', padding);
   out.PutAscii(field.prefix, field.prefixLength);
   out.Repeat('0', field.zeros);
   out.PutAscii(field.digits, field.digitsLength);
-  if (spec.left) out.Repeat(' ', padding);
+  if (directive.left) out.Repeat(' ', padding);
 }
 
 template <typename Char>
-void PutSigned(Output<Char>& out, const Spec& spec, Arguments& args) {
-  const int64_t value = ReadSigned(args, spec.size);
+void PutSigned(Output<Char>& out, const Directive& directive, Arguments& args) {
+  const int64_t value = ReadSigned(args, directive.size);
   const uint64_t magnitude =
       value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   NumberField field;
-  IntegerField(spec, magnitude, value < 0, &field);
-  PutNumber(out, spec, field);
+  IntegerField(directive, magnitude, value < 0, &field);
+  PutNumber(out, directive, field);
 }
 
 template <typename Char>
-void PutUnsigned(Output<Char>& out, const Spec& spec, Arguments& args) {
+void PutUnsigned(Output<Char>& out, const Directive& directive, Arguments& args) {
   NumberField field;
-  IntegerField(spec, ReadUnsigned(args, spec.size), false, &field);
-  PutNumber(out, spec, field);
+  IntegerField(directive, ReadUnsigned(args, directive.size), false, &field);
+  PutNumber(out, directive, field);
 }
 
 // The Windows CRT prints a pointer as all its hexadecimal digits, upper
 // case, without a prefix.
 template <typename Char>
-void PutPointer(Output<Char>& out, const Spec& spec, Arguments& args) {
-  Spec digits = spec;
+void PutPointer(Output<Char>& out, const Directive& directive, Arguments& args) {
+  Directive digits = directive;
   digits.conversion = 'X';
   digits.precision = 2 * sizeof(void*);
   digits.alternate = false;
@@ -206,25 +212,26 @@ void PutPointer(Output<Char>& out, const Spec& spec, Arguments& args) {
 // long double is double on Windows; the argument is read at the size the
 // caller passed it with.
 template <typename Char>
-bool PutFloat(Output<Char>& out, const Spec& spec, Arguments& args) {
-  const double value =
-      spec.size == ArgSize::LongDouble ? static_cast<double>(args.LongDouble()) : args.Double();
+bool PutFloat(Output<Char>& out, const Directive& directive, Arguments& args) {
+  const double value = directive.size == ArgSize::LongDouble
+                           ? static_cast<double>(args.LongDouble())
+                           : args.Double();
   NumberField field;
-  if (!FloatField(spec, value, &field)) return false;
-  PutNumber(out, spec, field);
+  if (!FloatField(directive, value, &field)) return false;
+  PutNumber(out, directive, field);
   return true;
 }
 
 // The conversions only the CRT knows. Anything else, %n included (the
 // Windows CRT refuses it by default), is rejected.
 template <typename Char>
-bool PutCrtConversion(Output<Char>& out, const Spec& spec, Arguments& args) {
-  switch (spec.conversion) {
+bool PutCrtConversion(Output<Char>& out, const Directive& directive, Arguments& args) {
+  switch (directive.conversion) {
     case 'o':
-      PutUnsigned(out, spec, args);
+      PutUnsigned(out, directive, args);
       return true;
     case 'p':
-      PutPointer(out, spec, args);
+      PutPointer(out, directive, args);
       return true;
     case 'f':
     case 'F':
@@ -232,7 +239,7 @@ bool PutCrtConversion(Output<Char>& out, const Spec& spec, Arguments& args) {
     case 'E':
     case 'g':
     case 'G':
-      return PutFloat(out, spec, args);
+      return PutFloat(out, directive, args);
     default:
       return false;
   }
@@ -240,37 +247,38 @@ bool PutCrtConversion(Output<Char>& out, const Spec& spec, Arguments& args) {
 
 // Renders one conversion; false when the rules reject it.
 template <typename Char>
-bool PutConversion(Output<Char>& out, const Spec& spec, FormatRules rules, Arguments& args) {
-  switch (spec.conversion) {
-    case 0:  // the format ended inside the specification
+bool PutConversion(Output<Char>& out, const Directive& directive, FormatRules rules,
+                   Arguments& args) {
+  switch (directive.conversion) {
+    case 0:  // the format ended inside a directive
       return true;
     case '%':
       out.Put('%');
       return true;
     case 'c':
     case 'C':
-      PutChar(out, spec, rules, args);
+      PutChar(out, directive, rules, args);
       return true;
     case 's':
     case 'S':
-      PutString(out, spec, rules, args);
+      PutString(out, directive, rules, args);
       return true;
     case 'd':
     case 'i':
-      PutSigned(out, spec, args);
+      PutSigned(out, directive, args);
       return true;
     case 'u':
     case 'x':
     case 'X':
-      PutUnsigned(out, spec, args);
+      PutUnsigned(out, directive, args);
       return true;
     default:
       break;
   }
-  if (rules == FormatRules::Crt) return PutCrtConversion(out, spec, args);
+  if (rules == FormatRules::Crt) return PutCrtConversion(out, directive, args);
   // wsprintf prints a character it does not know as itself and takes no
   // argument for it: "%f" prints "f".
-  out.Put(static_cast<Char>(spec.conversion));
+  out.Put(static_cast<Char>(directive.conversion));
   return true;
 }
 
@@ -284,9 +292,9 @@ FormatResult Format(Char* buffer, size_t capacity, const Char* format, va_list a
       out.Put(*at++);
       continue;
     }
-    Spec spec;
-    at = ParseSpec(at + 1, rules, arguments, &spec);
-    if (!PutConversion(out, spec, rules, arguments)) {
+    Directive directive;
+    at = ParseDirective(at + 1, rules, arguments, &directive);
+    if (!PutConversion(out, directive, rules, arguments)) {
       out.Reject();
       break;
     }

@@ -8,7 +8,7 @@
 namespace sim::strings {
 namespace {
 
-char Conversion(const Spec& spec) { return static_cast<char>(spec.conversion); }
+char Conversion(const Directive& directive) { return static_cast<char>(directive.conversion); }
 
 void SetPrefix(NumberField* field, const char* text) {
   field->prefixLength = std::strlen(text);
@@ -16,12 +16,12 @@ void SetPrefix(NumberField* field, const char* text) {
 }
 
 // Only signed conversions carry '+' or ' ' for a value that is not negative.
-void SetSign(const Spec& spec, bool negative, NumberField* field) {
+void SetSign(const Directive& directive, bool negative, NumberField* field) {
   if (negative) {
     SetPrefix(field, "-");
-  } else if (spec.plus) {
+  } else if (directive.plus) {
     SetPrefix(field, "+");
-  } else if (spec.space) {
+  } else if (directive.space) {
     SetPrefix(field, " ");
   }
 }
@@ -33,21 +33,21 @@ unsigned Base(char conversion) {
 }
 
 // As in C, a zero with precision 0 has no digits at all.
-void SetDigits(const Spec& spec, uint64_t magnitude, NumberField* field) {
-  const char conversion = Conversion(spec);
+void SetDigits(const Directive& directive, uint64_t magnitude, NumberField* field) {
+  const char conversion = Conversion(directive);
   const unsigned base = Base(conversion);
   const char* digitSet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
   char reversed[24];
   size_t count = 0;
   for (uint64_t rest = magnitude; rest != 0; rest /= base)
     reversed[count++] = digitSet[rest % base];
-  if (magnitude == 0 && spec.precision != 0) reversed[count++] = '0';
+  if (magnitude == 0 && directive.precision != 0) reversed[count++] = '0';
   for (size_t i = 0; i < count; ++i) field->digits[i] = reversed[count - 1 - i];
   field->digitsLength = count;
 }
 
-void SetAlternateForm(const Spec& spec, uint64_t magnitude, NumberField* field) {
-  const char conversion = Conversion(spec);
+void SetAlternateForm(const Directive& directive, uint64_t magnitude, NumberField* field) {
+  const char conversion = Conversion(directive);
   if ((conversion == 'x' || conversion == 'X') && magnitude != 0) {
     SetPrefix(field, conversion == 'x' ? "0x" : "0X");
   } else if (conversion == 'o' && field->zeros == 0 &&
@@ -76,25 +76,26 @@ std::chars_format FloatFormat(char conversion) {
 
 }  // namespace
 
-void IntegerField(const Spec& spec, uint64_t magnitude, bool negative, NumberField* field) {
-  const char conversion = Conversion(spec);
-  if (conversion == 'd' || conversion == 'i') SetSign(spec, negative, field);
-  SetDigits(spec, magnitude, field);
-  const auto precision = static_cast<size_t>(spec.precision < 0 ? 0 : spec.precision);
+void IntegerField(const Directive& directive, uint64_t magnitude, bool negative,
+                  NumberField* field) {
+  const char conversion = Conversion(directive);
+  if (conversion == 'd' || conversion == 'i') SetSign(directive, negative, field);
+  SetDigits(directive, magnitude, field);
+  const auto precision = static_cast<size_t>(directive.precision < 0 ? 0 : directive.precision);
   field->zeros = precision > field->digitsLength ? precision - field->digitsLength : 0;
-  if (spec.alternate) SetAlternateForm(spec, magnitude, field);
-  field->zeroPadAllowed = spec.precision < 0;
+  if (directive.alternate) SetAlternateForm(directive, magnitude, field);
+  field->zeroPadAllowed = directive.precision < 0;
 }
 
-bool FloatField(const Spec& spec, double value, NumberField* field) {
-  const char conversion = Conversion(spec);
-  SetSign(spec, std::signbit(value), field);
+bool FloatField(const Directive& directive, double value, NumberField* field) {
+  const char conversion = Conversion(directive);
+  SetSign(directive, std::signbit(value), field);
   const double magnitude = std::fabs(value);
   if (std::isinf(magnitude) || std::isnan(magnitude)) {
     CopyText(std::isinf(magnitude) ? "inf" : "nan", field);
     field->zeroPadAllowed = false;
   } else {
-    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    const int precision = directive.precision < 0 ? 6 : directive.precision;
     const auto [end, error] = std::to_chars(field->digits, field->digits + kNumberDigits, magnitude,
                                             FloatFormat(conversion), precision);
     if (error != std::errc()) return false;

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "format_engine_spec.h"
+#include "format_engine_directive.h"
 
 namespace sim::strings {
 
@@ -26,10 +26,11 @@ struct NumberField {
 
 // d i u o x X. `magnitude` and `negative` are the value already read at the
 // argument's size.
-void IntegerField(const Spec& spec, uint64_t magnitude, bool negative, NumberField* field);
+void IntegerField(const Directive& directive, uint64_t magnitude, bool negative,
+                  NumberField* field);
 
 // f F e E g G (CRT rules). The # flag is not modelled. Returns false when the
 // digits do not fit the field.
-bool FloatField(const Spec& spec, double value, NumberField* field);
+bool FloatField(const Directive& directive, double value, NumberField* field);
 
 }  // namespace sim::strings

@@ -150,7 +150,7 @@ TEST(StringsWsprintfW, UnknownConversionsPrintThemselvesAndTakeNoArgument) {
   EXPECT_EQ(L"+d", W(FormatW(L"%+d")));
   EXPECT_EQ(L"wsx", W(FormatW(L"%wsx")));
   EXPECT_EQ(L"100%", W(FormatW(L"100%%")));
-  EXPECT_EQ(L"abc", W(FormatW(L"abc%"))) << "a format that ends inside a specification";
+  EXPECT_EQ(L"abc", W(FormatW(L"abc%"))) << "a format that ends inside a directive";
 }
 
 TEST(StringsWsprintfW, PercentInsideAnArgumentIsLiteral) {

@@ -1,5 +1,5 @@
-// Reading conversion specifications under the wsprintf and the CRT rules.
-#include "format_engine_spec.h"
+// Reading directives under the wsprintf and the CRT rules.
+#include "format_engine_directive.h"
 
 #include <climits>
 #include <cstring>
@@ -34,22 +34,22 @@ const Char* ReadNumber(const Char* at, int* value) {
   return at;
 }
 
-// wsprintf knows only - 0 #; a + or blank there ends the specification and
+// wsprintf knows only - 0 #; a + or blank there ends the directive and
 // prints as an unknown conversion.
 template <typename Char>
-const Char* ReadFlags(const Char* at, FormatRules rules, Spec* spec) {
+const Char* ReadFlags(const Char* at, FormatRules rules, Directive* directive) {
   const bool crt = rules == FormatRules::Crt;
   for (;; ++at) {
     if (*at == '-') {
-      spec->left = true;
+      directive->left = true;
     } else if (*at == '0') {
-      spec->zero = true;
+      directive->zero = true;
     } else if (*at == '#') {
-      spec->alternate = true;
+      directive->alternate = true;
     } else if (crt && *at == '+') {
-      spec->plus = true;
+      directive->plus = true;
     } else if (crt && *at == ' ') {
-      spec->space = true;
+      directive->space = true;
     } else {
       return at;
     }
@@ -59,52 +59,53 @@ const Char* ReadFlags(const Char* at, FormatRules rules, Spec* spec) {
 // wsprintf has no '*': there it is the conversion character and prints as
 // itself.
 template <typename Char>
-const Char* ReadWidth(const Char* at, FormatRules rules, Arguments& args, Spec* spec) {
-  if (*at != '*' || rules != FormatRules::Crt) return ReadNumber(at, &spec->width);
+const Char* ReadWidth(const Char* at, FormatRules rules, Arguments& args, Directive* directive) {
+  if (*at != '*' || rules != FormatRules::Crt) return ReadNumber(at, &directive->width);
   const int width = args.Int();
   if (width < 0) {
-    spec->left = true;
-    spec->width = width == INT_MIN ? INT_MAX : -width;
+    directive->left = true;
+    directive->width = width == INT_MIN ? INT_MAX : -width;
   } else {
-    spec->width = width;
+    directive->width = width;
   }
   return at + 1;
 }
 
 // A '.' without digits is precision 0; a negative '*' precision counts as none.
 template <typename Char>
-const Char* ReadPrecision(const Char* at, FormatRules rules, Arguments& args, Spec* spec) {
+const Char* ReadPrecision(const Char* at, FormatRules rules, Arguments& args,
+                          Directive* directive) {
   if (*at != '.') return at;
   ++at;
-  if (*at != '*' || rules != FormatRules::Crt) return ReadNumber(at, &spec->precision);
+  if (*at != '*' || rules != FormatRules::Crt) return ReadNumber(at, &directive->precision);
   const int precision = args.Int();
-  spec->precision = precision < 0 ? -1 : precision;
+  directive->precision = precision < 0 ? -1 : precision;
   return at + 1;
 }
 
 template <typename Char>
-const Char* ReadWsprintfSize(const Char* at, Spec* spec) {
+const Char* ReadWsprintfSize(const Char* at, Directive* directive) {
   if (Follows(at, "I64")) {
-    spec->size = ArgSize::Int64;
+    directive->size = ArgSize::Int64;
     return at + 3;
   }
   if (Follows(at, "ll")) {
-    spec->size = ArgSize::Int64;
+    directive->size = ArgSize::Int64;
     return at + 2;
   }
   if (*at == 'l') {
-    spec->size = ArgSize::Long;
+    directive->size = ArgSize::Long;
     return at + 1;
   }
   if (*at == 'h') {
-    spec->size = ArgSize::Short;
+    directive->size = ArgSize::Short;
     return at + 1;
   }
   return at;
 }
 
 template <typename Char>
-const Char* ReadCrtSize(const Char* at, Spec* spec) {
+const Char* ReadCrtSize(const Char* at, Directive* directive) {
   struct Prefix {
     const char* text;
     ArgSize size;
@@ -118,7 +119,7 @@ const Char* ReadCrtSize(const Char* at, Spec* spec) {
   };
   for (const Prefix& prefix : kPrefixes) {
     if (!Follows(at, prefix.text)) continue;
-    spec->size = prefix.size;
+    directive->size = prefix.size;
     return at + std::strlen(prefix.text);
   }
   return at;
@@ -127,16 +128,18 @@ const Char* ReadCrtSize(const Char* at, Spec* spec) {
 }  // namespace
 
 template <typename Char>
-const Char* ParseSpec(const Char* at, FormatRules rules, Arguments& args, Spec* spec) {
-  at = ReadFlags(at, rules, spec);
-  at = ReadWidth(at, rules, args, spec);
-  at = ReadPrecision(at, rules, args, spec);
-  at = rules == FormatRules::Crt ? ReadCrtSize(at, spec) : ReadWsprintfSize(at, spec);
-  spec->conversion = static_cast<char32_t>(static_cast<std::make_unsigned_t<Char>>(*at));
+const Char* ParseDirective(const Char* at, FormatRules rules, Arguments& args,
+                           Directive* directive) {
+  at = ReadFlags(at, rules, directive);
+  at = ReadWidth(at, rules, args, directive);
+  at = ReadPrecision(at, rules, args, directive);
+  at = rules == FormatRules::Crt ? ReadCrtSize(at, directive) : ReadWsprintfSize(at, directive);
+  directive->conversion = static_cast<char32_t>(static_cast<std::make_unsigned_t<Char>>(*at));
   return *at != 0 ? at + 1 : at;
 }
 
-template const char* ParseSpec<char>(const char*, FormatRules, Arguments&, Spec*);
-template const wchar_t* ParseSpec<wchar_t>(const wchar_t*, FormatRules, Arguments&, Spec*);
+template const char* ParseDirective<char>(const char*, FormatRules, Arguments&, Directive*);
+template const wchar_t* ParseDirective<wchar_t>(const wchar_t*, FormatRules, Arguments&,
+                                                Directive*);
 
 }  // namespace sim::strings

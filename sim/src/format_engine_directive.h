@@ -1,5 +1,5 @@
-// One conversion specification of a printf format ("%-08.3ld" and the like)
-// as the format engine reads it, and the argument list it reads from.
+// One directive of a printf format ("%-08.3ld" and the like) as the format
+// engine reads it, and the argument list it reads from.
 #pragma once
 
 #include <cstdarg>
@@ -20,7 +20,7 @@ enum class ArgSize {
   LongDouble,  // L
 };
 
-struct Spec {
+struct Directive {
   bool left = false;       // -
   bool zero = false;       // 0
   bool alternate = false;  // #
@@ -29,7 +29,7 @@ struct Spec {
   int width = 0;
   int precision = -1;  // none
   ArgSize size = ArgSize::Default;
-  char32_t conversion = 0;  // 0 when the format ends inside the specification
+  char32_t conversion = 0;  // 0 when the format ends inside a directive
 };
 
 // The caller's variable arguments, read in order. Owns a copy of the list so
@@ -53,9 +53,10 @@ class Arguments {
   va_list list_;
 };
 
-// Reads the specification that follows a '%' and returns where the format
+// Reads the directive that follows a '%' and returns where the format
 // goes on. `*` widths and precisions (CRT rules only) take their arguments.
 template <typename Char>
-const Char* ParseSpec(const Char* at, FormatRules rules, Arguments& args, Spec* spec);
+const Char* ParseDirective(const Char* at, FormatRules rules, Arguments& args,
+                           Directive* directive);
 
 }  // namespace sim::strings
