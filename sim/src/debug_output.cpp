@@ -19,10 +19,11 @@ namespace {
 
 std::atomic<bool> echoOn{false};
 
-// Lock held.
+// Lock held. Never destroyed, so that nothing depends on the order of
+// static destruction at exit.
 std::vector<DebugLine>& Lines() {
-  static std::vector<DebugLine> lines;
-  return lines;
+  static auto* lines = new std::vector<DebugLine>;
+  return *lines;
 }
 
 // Reset hooks run while no simulated thread runs; they take no lock.

@@ -29,10 +29,11 @@ struct EventLog {
   bool available = true;
 };
 
-// Lock held.
+// Lock held. Never destroyed, so that nothing depends on the order of
+// static destruction at exit.
 EventLog& TheLog() {
-  static EventLog log;
-  return log;
+  static EventLog* log = new EventLog;
+  return *log;
 }
 
 // Reset hooks run while no simulated thread runs; they take no lock.

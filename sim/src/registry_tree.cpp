@@ -9,9 +9,11 @@
 namespace sim::reg {
 namespace {
 
+// Never destroyed, so that nothing depends on the order of static
+// destruction at exit.
 Tree& Current() {
-  static Tree tree = Tree::Empty();
-  return tree;
+  static Tree* tree = new Tree(Tree::Empty());
+  return *tree;
 }
 
 // Reset hooks run while no simulated thread runs; they take no lock.

@@ -16,9 +16,11 @@ bool SameName(const std::wstring& a, const std::wstring& b) { return reg::SameNa
 
 }  // namespace
 
+// Never destroyed, so that nothing depends on the order of static
+// destruction at exit.
 Database& TheDatabase() {
-  static Database database;
-  return database;
+  static Database* database = new Database;
+  return *database;
 }
 
 const Registration* FindByName(const Database& database, const std::wstring& name) {

@@ -9,7 +9,7 @@
 
 namespace {
 
-const SC_HANDLE kPoison = reinterpret_cast<SC_HANDLE>(static_cast<ULONG_PTR>(0xdeadbeef));
+constexpr DWORD kPoisonDword = 0xdeadbeef;
 const wchar_t kPath[] = L"C:\\Program Files\\Koru Audio\\KoruAudioService.exe";
 
 void Nothing() {}
@@ -104,6 +104,34 @@ TEST_F(Services, ADisplayNameTakenByAnotherServiceIsRefused) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DUPLICATE_SERVICE_NAME));
   EXPECT_FALSE(sim::services::Find(L"Other"));
   CloseServiceHandle(first);
+  CloseServiceHandle(manager);
+}
+
+// Tags order drivers within a load-order group; Windows gives them only to
+// boot-start and system-start services.
+TEST_F(Services, TagsOnlyForBootAndSystemStart) {
+  SC_HANDLE manager = OpenManager();
+  DWORD tag = kPoisonDword;
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(CreateServiceW(manager, L"KoruAudioService", nullptr, SERVICE_ALL_ACCESS,
+                           SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                           kPath, L"Audio", &tag, nullptr, nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(tag, kPoisonDword);
+  EXPECT_TRUE(sim::services::All().empty());
+
+  SC_HANDLE driver =
+      CreateServiceW(manager, L"KoruCodec", nullptr, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
+                     SERVICE_SYSTEM_START, SERVICE_ERROR_NORMAL, L"System32\\drivers\\koru.sys",
+                     L"Audio", &tag, nullptr, nullptr, nullptr);
+  ASSERT_NE(driver, nullptr) << "error " << GetLastError();
+  EXPECT_NE(tag, kPoisonDword);
+  std::optional<sim::services::Registration> found = sim::services::Find(L"KoruCodec");
+  ASSERT_TRUE(found);
+  EXPECT_TRUE(found->tagIdRequested);
+  EXPECT_EQ(found->displayName, L"KoruCodec") << "without a display name, the service's name";
+  CloseServiceHandle(driver);
   CloseServiceHandle(manager);
 }
 
