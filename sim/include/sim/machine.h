@@ -60,9 +60,9 @@ void SetModulePath(const std::wstring& path);
 std::wstring ModulePath();
 
 struct FaultSpec {
-  uint32_t skip = 0;   // succeed this many more times first
-  uint32_t times = 1;  // then fail this many times ...
-  bool always = false; // ... or for good
+  uint32_t skip = 0;              // succeed this many more times first
+  uint32_t times = 1;             // then fail this many times ...
+  bool always = false;            // ... or for good
   std::optional<uint32_t> error;  // the call's own default when absent
 };
 // Makes the simulated call named `api` fail as `spec` says.

@@ -87,7 +87,8 @@ struct SRWLOCK {
   PVOID Ptr;
 };
 using PSRWLOCK = SRWLOCK*;
-#define SRWLOCK_INIT {nullptr}
+#define SRWLOCK_INIT \
+  { nullptr }
 void WINAPI InitializeSRWLock(PSRWLOCK SRWLock);
 void WINAPI AcquireSRWLockExclusive(PSRWLOCK SRWLock);
 void WINAPI AcquireSRWLockShared(PSRWLOCK SRWLock);
@@ -102,7 +103,8 @@ union INIT_ONCE {
 };
 using PINIT_ONCE = INIT_ONCE*;
 using LPINIT_ONCE = INIT_ONCE*;
-#define INIT_ONCE_STATIC_INIT {nullptr}
+#define INIT_ONCE_STATIC_INIT \
+  { nullptr }
 using PINIT_ONCE_FN = BOOL(WINAPI*)(PINIT_ONCE InitOnce, PVOID Parameter, PVOID* Context);
 void WINAPI InitOnceInitialize(PINIT_ONCE InitOnce);
 BOOL WINAPI InitOnceExecuteOnce(PINIT_ONCE InitOnce, PINIT_ONCE_FN InitFn, PVOID Parameter,

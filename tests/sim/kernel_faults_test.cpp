@@ -1,0 +1,109 @@
+// The fault plan, the call log and the process heap.
+#include "kernel_fixture.h"
+
+namespace sim_test {
+namespace {
+
+using FaultTest = MachineTest;
+
+TEST_F(FaultTest, FailsOnceWithTheCallsOwnError) {
+  StartProcess();
+  sim::Fail("CreateEventW", {});
+  SetLastError(kPoison);
+  EXPECT_EQ(CreateEventW(nullptr, FALSE, FALSE, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_NE(CreateEventW(nullptr, FALSE, FALSE, nullptr), nullptr) << "only once";
+}
+
+TEST_F(FaultTest, SkipsThenFailsTimesWithTheGivenError) {
+  StartProcess();
+  sim::FaultSpec spec;
+  spec.skip = 1;
+  spec.times = 2;
+  spec.error = ERROR_ACCESS_DENIED;
+  sim::Fail("CreateSemaphoreW", spec);
+  std::vector<bool> created;
+  std::vector<DWORD> errors;
+  for (int i = 0; i < 4; ++i) {
+    SetLastError(kPoison);
+    created.push_back(CreateSemaphoreW(nullptr, 0, 1, nullptr) != nullptr);
+    errors.push_back(GetLastError());
+  }
+  EXPECT_EQ(created, (std::vector<bool>{true, false, false, true}));
+  EXPECT_EQ(errors[1], static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(errors[2], static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(FaultTest, AlwaysFailsForGood) {
+  StartProcess();
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  sim::FaultSpec spec;
+  spec.always = true;
+  sim::Fail("SetEvent", spec);
+  for (int i = 0; i < 5; ++i) {
+    SetLastError(kPoison);
+    EXPECT_FALSE(SetEvent(event)) << "call " << i;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE)) << "call " << i;
+  }
+  EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(FaultTest, ResetClearsThePlan) {
+  sim::FaultSpec spec;
+  spec.always = true;
+  sim::Fail("CreateEventW", spec);
+  sim::Reset();
+  StartProcess();
+  EXPECT_NE(CreateEventW(nullptr, FALSE, FALSE, nullptr), nullptr);
+}
+
+TEST_F(FaultTest, CallsAreCountedWhileRecording) {
+  StartProcess();
+  GetTickCount64();
+  GetTickCount64();
+  GetCurrentProcessId();
+  auto counts = sim::CallCounts();
+  EXPECT_EQ(counts["GetTickCount64"], 2u);
+  EXPECT_EQ(counts["GetCurrentProcessId"], 1u);
+  sim::SetRecording(false);
+  GetTickCount64();
+  EXPECT_EQ(sim::CallCounts()["GetTickCount64"], 2u) << "not counted while recording is off";
+}
+
+using HeapTest = MachineTest;
+
+TEST_F(HeapTest, AllocatesZeroedBlocksAndFreesThem) {
+  StartProcess();
+  HANDLE heap = GetProcessHeap();
+  auto* block = static_cast<unsigned char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, 64));
+  ASSERT_NE(block, nullptr);
+  int nonZero = 0;
+  for (int i = 0; i < 64; ++i) nonZero += block[i] != 0;
+  EXPECT_EQ(nonZero, 0);
+  EXPECT_TRUE(HeapFree(heap, 0, block));
+  EXPECT_TRUE(HeapFree(heap, 0, nullptr));
+  EXPECT_TRUE(sim::Problems().empty());
+}
+
+TEST_F(HeapTest, FreeingAnUnknownBlockIsAProblem) {
+  StartProcess();
+  HANDLE heap = GetProcessHeap();
+  void* block = HeapAlloc(heap, 0, 8);
+  EXPECT_TRUE(HeapFree(heap, 0, block));
+  SetLastError(kPoison);
+  EXPECT_FALSE(HeapFree(heap, 0, block));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  ASSERT_EQ(sim::Problems().size(), 1u);
+  EXPECT_NE(sim::Problems()[0].find("HeapFree"), std::string::npos) << sim::Problems()[0];
+}
+
+TEST_F(HeapTest, InjectedFailureReturnsNull) {
+  StartProcess();
+  sim::Fail("HeapAlloc", {});
+  SetLastError(kPoison);
+  EXPECT_EQ(HeapAlloc(GetProcessHeap(), 0, 8), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+}
+
+}  // namespace
+}  // namespace sim_test
