@@ -106,6 +106,7 @@ TEST_F(RegistryFile, EveryTypeAndEveryByteRoundTrips) {
   sim::registry::SetDword("HKEY_CLASSES_ROOT\\\"Quoted\" [key]\\Inner", "N", 7);
   sim::registry::SetDword("HKEY_LOCAL_MACHINE\\Software\\Koru", "Flags", 255);
   sim::registry::SetDword("HKEY_CURRENT_USER", "AtTheRoot", 1);
+  sim::registry::SetDword("HKEY_CLASSES_ROOT\\Caf\xC3\xA9\\Two\nlines\\x]", "N", 9);
   ASSERT_TRUE(sim::registry::Save(file_.string()));
   const std::string saved = Read();
 
@@ -130,6 +131,7 @@ TEST_F(RegistryFile, EveryTypeAndEveryByteRoundTrips) {
   EXPECT_EQ(sim::registry::GetDword("HKEY_CLASSES_ROOT\\\"Quoted\" [key]\\Inner", "N"), 7u);
   EXPECT_EQ(sim::registry::GetDword("HKEY_LOCAL_MACHINE\\Software\\Koru", "Flags"), 255u);
   EXPECT_EQ(sim::registry::GetDword("HKEY_CURRENT_USER", "AtTheRoot"), 1u);
+  EXPECT_EQ(sim::registry::GetDword("HKEY_CLASSES_ROOT\\caf\xC3\x89\\two\nlines\\X]", "N"), 9u);
 
   // Saving what was loaded gives the same file: nothing was lost or added.
   ASSERT_TRUE(sim::registry::Save(file_.string()));
@@ -172,6 +174,8 @@ TEST_F(RegistryFile, ABadFileChangesNothing) {
       "[HKCR\\KoruAudio]\n\"X\"=sz:\"unterminated\n",        // open quote
       "[HKCR\\KoruAudio]\n\"X\"=sz:\"bad \\q escape\"\n",    // unknown escape
       "[HKCR\\KoruAudio]\n\"X\"=sz:\"\xC3\"\n",              // not UTF-8
+      "[HKCR\\KoruAudio]\n\"X\"=sz:\"\xC0\xAF\"\n",          // overlong UTF-8
+      "[HKCR\\KoruAudio]\n\"X\"=sz:\"\xED\xA0\x80\"\n",      // a surrogate in UTF-8
       "[HKCR\\KoruAudio]\nX=dword:00000001\n",               // unquoted name
   };
   sim::registry::SetDword(kKeyPath, "SpeakerVolume", 60);
