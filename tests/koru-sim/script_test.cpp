@@ -73,7 +73,7 @@ expect handles clean
 expect handles steady
 )");
   EXPECT_EQ(Problems(script), "");
-  EXPECT_EQ(script.steps.size(), 38u);
+  EXPECT_EQ(script.steps.size(), 37u);
 }
 
 TEST(Script, StepsKeepTheirLineNumberAndTextWithoutTheComment) {

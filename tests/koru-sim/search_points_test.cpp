@@ -106,7 +106,7 @@ expect trace "Connect to registry"
 
 TEST_F(SearchPoints, SeenLooksSinceTheMarkWithoutMoving) {
   EXPECT_EQ(Run(R"(run install
-expect trace "NonHDMIPriority Version"
+expect trace "Service installed successfully"
 expect seen "Entry of registryEntry"
 expect seen "NonHDMIPriority Version"
 expect no trace ~""
