@@ -32,6 +32,8 @@ class Scenario {
   void Mark();
 
   // Remembers the open handles of each kind, for `expect handles steady`.
+  // The runner takes one as the run begins, so a scenario without a
+  // checkpoint step compares with the machine before its first step.
   void Checkpoint();
   const std::map<std::string, int>& CheckpointHandles() const { return checkpointHandles_; }
 
