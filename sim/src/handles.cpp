@@ -75,7 +75,7 @@ bool KindMatches(HANDLE handle, const Entry& entry, std::optional<HandleKind> ki
                  const char* api) {
   if (!kind || entry.kind == *kind) return true;
   Fault(api, handle,
-        std::string("is a ") + HandleKindName(entry.kind) + ", not a " + HandleKindName(*kind));
+        std::string("has kind ") + HandleKindName(entry.kind) + ", not " + HandleKindName(*kind));
   return false;
 }
 
@@ -165,7 +165,7 @@ std::shared_ptr<Object> FindWaitable(HANDLE handle, const char* api) {
   if (!entry) return nullptr;
   if (!entry->object->Waitable()) {
     Fault(api, handle,
-          std::string("is a ") + HandleKindName(entry->kind) + ", which cannot be waited for");
+          std::string("has kind ") + HandleKindName(entry->kind) + ", which cannot be waited for");
     return nullptr;
   }
   return entry->object;
@@ -184,9 +184,9 @@ bool CloseKernelHandle(HANDLE handle, const char* api) {
   Entry* entry = OpenEntry(handle, api);
   if (!entry) return false;
   if (!Closable(entry->kind)) {
-    Fault(
-        api, handle,
-        std::string("is a ") + HandleKindName(entry->kind) + ", which " + api + " does not close");
+    Fault(api, handle,
+          std::string("has kind ") + HandleKindName(entry->kind) + ", which " + api +
+              " does not close");
     return false;
   }
   entry->object.reset();

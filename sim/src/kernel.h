@@ -138,6 +138,10 @@ bool Recording();
 void RecordProblem(const std::string& what);
 // The id of the calling simulated thread; the controller has an id of its own.
 DWORD CurrentThreadId();
+// Starts a thread of the machine itself (no process), such as a notification
+// thread. It runs when the machine runs, is not counted by LiveThreads, and
+// is unwound at Reset. Lock not held. Returns its id.
+DWORD StartMachineThread(std::function<void()> routine);
 
 // Areas of the machine keep their state in their own files and register a
 // hook that puts it back to a new machine's defaults at each Reset.

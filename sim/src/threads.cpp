@@ -97,6 +97,13 @@ DWORD StartThreadIn(std::shared_ptr<Process> process, std::function<DWORD()> rou
   return SpawnThread(std::move(process), std::move(routine))->id;
 }
 
+DWORD StartMachineThread(std::function<void()> routine) {
+  return StartThreadIn(nullptr, [routine = std::move(routine)]() -> DWORD {
+    routine();
+    return 0;
+  });
+}
+
 }  // namespace sim
 
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,

@@ -45,7 +45,7 @@ TEST_F(HandleTest, WrongKindIsAFault) {
   EXPECT_FALSE(SetEvent(semaphore));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   ASSERT_EQ(sim::HandleFaults().size(), 1u);
-  EXPECT_TRUE(Contains(sim::HandleFaults()[0], "is a Semaphore, not a Event"))
+  EXPECT_TRUE(Contains(sim::HandleFaults()[0], "has kind Semaphore, not Event"))
       << sim::HandleFaults()[0];
   EXPECT_TRUE(CloseHandle(semaphore)) << "the handle itself stays good";
 }

@@ -1,5 +1,6 @@
 // Simulated threads: creation, exit codes, thread handles as waitable
 // objects, and TerminateThread through the unwinding path.
+#include "kernel.h"
 #include "kernel_fixture.h"
 
 namespace sim_test {
@@ -115,6 +116,41 @@ TEST_F(ThreadTest, CurrentThreadPseudoHandleReportsStillActive) {
   sim::StartThread([&] { GetExitCodeThread(GetCurrentThread(), &code); });
   sim::Settle();
   EXPECT_EQ(code, STILL_ACTIVE);
+}
+
+}  // namespace
+}  // namespace sim_test
+
+namespace sim_test {
+namespace {
+
+using MachineThreadTest = MachineTest;
+
+TEST_F(MachineThreadTest, MachineThreadsBelongToNoProcessAndEndAtReset) {
+  StartProcess();
+  HANDLE never = nullptr;
+  DWORD pidSeen = kPoison;
+  bool unwound = false;
+  struct MarkOnExit {
+    bool* flag;
+    explicit MarkOnExit(bool* f) : flag(f) {}
+    MarkOnExit(const MarkOnExit&) = delete;
+    MarkOnExit& operator=(const MarkOnExit&) = delete;
+    ~MarkOnExit() { *flag = true; }
+  };
+  sim::StartMachineThread([&] {
+    MarkOnExit mark(&unwound);
+    pidSeen = GetCurrentProcessId();
+    never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    WaitForSingleObject(never, INFINITE);
+  });
+  sim::Settle();
+  EXPECT_EQ(pidSeen, 0u);
+  EXPECT_EQ(sim::LiveThreads(), 1) << "only the service's main thread counts";
+  sim::EndProgram();
+  EXPECT_FALSE(unwound) << "the machine's thread outlives the service process";
+  sim::Reset();
+  EXPECT_TRUE(unwound);
 }
 
 }  // namespace
