@@ -220,5 +220,27 @@ TEST_F(FreeRunningTest, FreeRunningProcessEndUnwindsBlockedThreads) {
   EXPECT_TRUE(sim::Problems().empty());
 }
 
+class FreeRunningRealTimeTest : public MachineTest {
+ protected:
+  sim::Options MachineOptions() const override {
+    sim::Options options;
+    options.scheduling = sim::Scheduling::FreeRunning;
+    options.realTime = true;
+    return options;
+  }
+};
+
+TEST_F(FreeRunningRealTimeTest, FreeRunningRealTimeWaitEndsWhenSignalled) {
+  StartProcess();
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  DWORD result = kPoison;
+  sim::StartThread([&] { result = WaitForSingleObject(event, 60000); });
+  sim::RunReady();
+  SetEvent(event);
+  sim::RunReady();
+  EXPECT_EQ(result, static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_LT(sim::NowMs(), 60000u) << "the clock follows the wall clock";
+}
+
 }  // namespace
 }  // namespace sim_test

@@ -48,7 +48,8 @@ struct Program {
 // A new machine with the defaults of the scenario language: clock at
 // 12:00:00.000, the executable at
 // C:\Program Files\Koru Audio\KoruAudioService.exe, an empty registry, no
-// faults, no records.
+// faults, no records. A process still alive is ended first (its threads
+// unwind and its shut-down routine runs), and so is every other thread.
 void Reset(const Options& options = {});
 const Options& CurrentOptions();
 
@@ -71,8 +72,11 @@ void Fail(const std::string& api, const FaultSpec& spec);
 // ---- running -------------------------------------------------------------------
 
 // Starts the program from a console with these arguments (argv[0] is the
-// module path) and runs the machine until the process has ended. Returns
-// the process's exit code.
+// module path) and settles the machine. Returns the process's exit code, or
+// STILL_ACTIVE when the process is still alive once the machine has settled
+// (its entry point blocks); it then lives on until EndProgram or Reset.
+// Only one service process lives at a time: a live one is ended first, and
+// that is recorded as a problem.
 DWORD RunProgram(const Program& program, const std::vector<std::wstring>& args);
 
 // Fixture mode: a service process whose start-up routine has run but whose
@@ -80,7 +84,8 @@ DWORD RunProgram(const Program& program, const std::vector<std::wstring>& args);
 // and end it.
 void StartProgram(const Program& program);
 // A new simulated thread in the live service process; it runs when the
-// machine runs. Returns the thread's id.
+// machine runs. Returns the thread's id (0, and a recorded problem, when no
+// service process lives).
 DWORD StartThread(std::function<void()> routine);
 // Ends the live process: its remaining threads are unwound, the program's
 // shut-down routine runs, the audits are taken.
@@ -92,10 +97,13 @@ DWORD LastProcessId();
 
 // Runs until every simulated thread is blocked; while only timed waits
 // remain, advances the virtual clock to the earliest deadline and goes on.
+// Gives up, with a recorded problem, when more than Options::settleLimitMs
+// of virtual time would pass.
 void Settle();
 // Runs until no thread is runnable at the current virtual time.
 void RunReady();
-// Runs while advancing the virtual clock by exactly `ms`.
+// Runs while advancing the virtual clock by exactly `ms`: timed waits due
+// within it (its end included) time out, later ones stay pending.
 void Advance(uint64_t ms);
 
 // ---- reading -----------------------------------------------------------------
