@@ -1,5 +1,5 @@
-// The scheduler: who runs, who waits, and the controller's loops that run
-// the machine until it is quiet.
+// The scheduler, as the simulated threads meet it: the baton, scheduling
+// points, blocking and waking.
 #include "scheduler.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 
 #include "clock.h"
 #include "process.h"
+#include "scheduler_state.h"
 
 namespace sim {
 namespace {
@@ -18,79 +19,10 @@ namespace {
 // blocking cannot be waiting for anything: it spins.
 constexpr uint64_t kSpinLimit = 1000000;
 
-struct Scheduler {
-  Options options;
-  std::mt19937_64 random;
-  std::vector<std::shared_ptr<ThreadRecord>> threads;
-  // Deterministic modes: threads waiting for the baton, earliest first.
-  std::deque<ThreadRecord*> runnable;
-  ThreadRecord* running = nullptr;  // the baton holder; null: the controller
-  // Free-running mode: threads that run or have been woken.
-  int active = 0;
-  uint64_t blockCounter = 0;
-  std::condition_variable controllerWake;
-  std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
-};
-
-// Never destroyed: simulated threads that are still parked when the test
-// binary exits must not find it gone.
-Scheduler& S() {
-  static Scheduler* scheduler = new Scheduler;
-  return *scheduler;
-}
-
 thread_local ThreadRecord* tSelf = nullptr;
-
-void NoteProgress() { S().lastProgress = std::chrono::steady_clock::now(); }
-
-std::string Describe(const ThreadRecord& thread) {
-  std::string text = "thread " + std::to_string(thread.id);
-  if (thread.process) text += " of process " + std::to_string(thread.process->pid);
-  return text;
-}
-
-[[noreturn]] void Abort(const std::string& report) {
-  std::fprintf(stderr, "sim: %s\n", report.c_str());
-  std::fflush(stderr);
-  std::_Exit(3);
-}
-
-ThreadRecord* TakeNextRunnable() {
-  Scheduler& s = S();
-  if (s.runnable.empty()) return nullptr;
-  size_t index = 0;
-  if (s.options.scheduling == Scheduling::Seeded) index = s.random() % s.runnable.size();
-  ThreadRecord* next = s.runnable[index];
-  s.runnable.erase(s.runnable.begin() + static_cast<std::ptrdiff_t>(index));
-  return next;
-}
-
-// Hands the baton to `next`, or back to the controller when it is null.
-void Grant(ThreadRecord* next) {
-  Scheduler& s = S();
-  s.running = next;
-  NoteProgress();
-  if (next == nullptr) {
-    s.controllerWake.notify_all();
-    return;
-  }
-  next->state = ThreadState::Running;
-  next->wake.notify_one();
-}
 
 void AwaitBaton(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
   self.wake.wait(lock, [&] { return S().running == &self; });
-}
-
-void MakeRunnable(ThreadRecord& thread) {
-  if (thread.state != ThreadState::Blocked) return;
-  thread.state = ThreadState::Runnable;
-  if (Deterministic()) {
-    S().runnable.push_back(&thread);
-    return;
-  }
-  ++S().active;
-  thread.wake.notify_one();
 }
 
 void BecameIdle() {
@@ -156,79 +88,61 @@ WaitResult BlockOnController(const WaitFor& wait, std::optional<uint64_t> timeou
   return WaitResult::Failed;
 }
 
-[[noreturn]] void ReportHang() {
-  Scheduler& s = S();
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(s.options.hangTimeout).count();
-  if (s.running != nullptr) {
-    Abort(Describe(*s.running) + " hung: it ran " + std::to_string(ms) +
-          " ms of real time without a simulated call; last simulated call: " + s.running->lastApi);
-  }
-  std::string report = "the machine hung: no simulated call for " + std::to_string(ms) + " ms;";
-  for (const auto& thread : s.threads) {
-    if (thread->state != ThreadState::Running && thread->state != ThreadState::Runnable) continue;
-    report += " " + Describe(*thread) + " (last simulated call: " + thread->lastApi + ")";
-  }
-  Abort(report);
-}
-
-// Waits on the controller until `done` holds, watching for hung threads.
-template <typename Predicate>
-void ControllerWait(std::unique_lock<std::mutex>& lock, Predicate done) {
-  Scheduler& s = S();
-  while (!done()) {
-    auto limit = s.lastProgress + s.options.hangTimeout;
-    if (std::chrono::steady_clock::now() >= limit) ReportHang();
-    s.controllerWake.wait_until(lock, limit);
-  }
-}
-
-void AwaitQuiet(std::unique_lock<std::mutex>& lock) {
-  Scheduler& s = S();
-  if (!Deterministic()) {
-    ControllerWait(lock, [&] { return s.active == 0; });
-    return;
-  }
-  while (!s.runnable.empty()) {
-    Grant(TakeNextRunnable());
-    ControllerWait(lock, [&] { return s.running == nullptr; });
-  }
-}
-
-std::optional<uint64_t> EarliestDeadline() {
-  std::optional<uint64_t> earliest;
-  for (const auto& thread : S().threads) {
-    if (thread->state != ThreadState::Blocked || !thread->deadline) continue;
-    if (!earliest || *thread->deadline < *earliest) earliest = thread->deadline;
-  }
-  return earliest;
-}
-
-void WakeDue(uint64_t now) {
-  std::vector<ThreadRecord*> due;
-  for (const auto& thread : S().threads) {
-    if (thread->state == ThreadState::Blocked && thread->deadline && *thread->deadline <= now) {
-      due.push_back(thread.get());
-    }
-  }
-  std::sort(due.begin(), due.end(), [](const ThreadRecord* a, const ThreadRecord* b) {
-    if (*a->deadline != *b->deadline) return *a->deadline < *b->deadline;
-    return a->blockOrder < b->blockOrder;
-  });
-  for (ThreadRecord* thread : due) {
-    thread->timedOut = true;
-    MakeRunnable(*thread);
-  }
-}
-
-void MoveClockTo(std::unique_lock<std::mutex>& lock, uint64_t ms) {
-  if (!S().options.realTime) {
-    SetVirtualNow(ms);
-    return;
-  }
-  while (NowMs() < ms) S().controllerWake.wait_until(lock, RealTimeOf(ms));
-}
-
 }  // namespace
+
+// Never destroyed: simulated threads that are still parked when the test
+// binary exits must not find it gone.
+Scheduler& S() {
+  static Scheduler* scheduler = new Scheduler;
+  return *scheduler;
+}
+
+void NoteProgress() { S().lastProgress = std::chrono::steady_clock::now(); }
+
+std::string Describe(const ThreadRecord& thread) {
+  std::string text = "thread " + std::to_string(thread.id);
+  if (thread.process) text += " of process " + std::to_string(thread.process->pid);
+  return text;
+}
+
+[[noreturn]] void Abort(const std::string& report) {
+  std::fprintf(stderr, "sim: %s\n", report.c_str());
+  std::fflush(stderr);
+  std::_Exit(3);
+}
+
+ThreadRecord* TakeNextRunnable() {
+  Scheduler& s = S();
+  if (s.runnable.empty()) return nullptr;
+  size_t index = 0;
+  if (s.options.scheduling == Scheduling::Seeded) index = s.random() % s.runnable.size();
+  ThreadRecord* next = s.runnable[index];
+  s.runnable.erase(s.runnable.begin() + static_cast<std::ptrdiff_t>(index));
+  return next;
+}
+
+void Grant(ThreadRecord* next) {
+  Scheduler& s = S();
+  s.running = next;
+  NoteProgress();
+  if (next == nullptr) {
+    s.controllerWake.notify_all();
+    return;
+  }
+  next->state = ThreadState::Running;
+  next->wake.notify_one();
+}
+
+void MakeRunnable(ThreadRecord& thread) {
+  if (thread.state != ThreadState::Blocked) return;
+  thread.state = ThreadState::Runnable;
+  if (Deterministic()) {
+    S().runnable.push_back(&thread);
+    return;
+  }
+  ++S().active;
+  thread.wake.notify_one();
+}
 
 ThreadRecord* Self() { return tSelf; }
 void SetSelf(ThreadRecord* self) { tSelf = self; }
@@ -358,71 +272,6 @@ void WakeWaiters() {
     return a->blockOrder < b->blockOrder;
   });
   for (ThreadRecord* thread : ready) MakeRunnable(*thread);
-}
-
-void RunUntilQuiet() {
-  auto lock = Lock();
-  AwaitQuiet(lock);
-}
-
-bool RunAndAdvance(std::optional<uint64_t> untilMs, uint64_t limitMs) {
-  auto lock = Lock();
-  const uint64_t start = NowMs();
-  for (;;) {
-    AwaitQuiet(lock);
-    std::optional<uint64_t> next = EarliestDeadline();
-    if (!next || (untilMs && *next > *untilMs)) break;
-    if (!untilMs && *next - start > limitMs) {
-      lock.unlock();
-      RecordProblem("the machine does not settle: timed waits go on beyond " +
-                    std::to_string(limitMs) + " ms of virtual time");
-      return false;
-    }
-    MoveClockTo(lock, *next);
-    WakeDue(NowMs());
-  }
-  if (untilMs) MoveClockTo(lock, *untilMs);
-  return true;
-}
-
-void JoinFinished() {
-  std::vector<std::shared_ptr<ThreadRecord>> finished;
-  {
-    auto lock = Lock();
-    auto& threads = S().threads;
-    auto split = std::stable_partition(threads.begin(), threads.end(), [](const auto& thread) {
-      return thread->state != ThreadState::Finished;
-    });
-    finished.assign(split, threads.end());
-    threads.erase(split, threads.end());
-  }
-  for (auto& thread : finished) {
-    if (thread->thread.joinable()) thread->thread.join();
-  }
-}
-
-void EndAllThreads() {
-  {
-    auto lock = Lock();
-    for (const auto& thread : S().threads) UnwindThread(*thread, 0);
-  }
-  RunAndAdvance(std::nullopt, SchedulerOptions().settleLimitMs);
-  JoinFinished();
-  auto lock = Lock();
-  Scheduler& s = S();
-  // A thread that does not leave even while unwinding (its destructors wait
-  // on a lock that nobody will release) is given up: it stays parked for
-  // good, out of the new machine's sight.
-  for (auto& thread : s.threads) {
-    std::string report =
-        Describe(*thread) + " did not end; last simulated call: " + thread->lastApi;
-    std::fprintf(stderr, "sim: %s\n", report.c_str());
-    RecordProblem(report);
-    thread->thread.detach();
-    static auto* abandoned = new std::vector<std::shared_ptr<ThreadRecord>>;
-    abandoned->push_back(thread);
-  }
-  s.threads.clear();
 }
 
 }  // namespace sim
