@@ -89,7 +89,7 @@ TEST_F(ServiceEntryTest, InstallRegistersAnAutoStartOwnProcessServiceWithAQuoted
 
 TEST_F(ServiceEntryTest, LongestModulePathFitsInItsQuotes) {
   // 259 characters, the most that a MAX_PATH buffer holds.
-  std::wstring path = L"C:\\" + std::wstring(251, L'd') + L"\\a.exe";
+  std::wstring path = L"C:\\" + std::wstring(250, L'd') + L"\\a.exe";
   ASSERT_EQ(path.size(), 259u);
   sim::SetModulePath(path);
   RunService({L"install"});

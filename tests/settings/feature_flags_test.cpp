@@ -67,7 +67,9 @@ TEST_F(FeatureFlagsTest, FallbackAndConnectionTypeBitsAddNoLines) {
   std::vector<std::wstring> lines = StartWith(0xFFFFF800);
   ASSERT_EQ(lines.size(), 12u) << ::testing::PrintToString(lines);
   EXPECT_EQ(lines[0], L"serviceVersion.version 0xfffff800");
-  EXPECT_EQ(lines[11], L"HDMIPriority Version");
+  // Every traced flag is clear: the set bits all lie above 0x400.
+  EXPECT_EQ(lines[9], L"KoruAudioSwitchWindow Version");
+  EXPECT_EQ(lines[11], L"NonHDMIPriority Version");
   std::vector<std::wstring> all = TraceMessages();
   auto flagLines = std::count_if(all.begin(), all.end(),
                                  [](const std::wstring& m) { return m.ends_with(L" Version"); });
