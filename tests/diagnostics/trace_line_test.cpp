@@ -54,18 +54,6 @@ TEST_F(TraceLineTest, MidnightPrintsZerosInEveryField) {
   EXPECT_EQ(LastLine(), L"00:00:00.000 [1312] KoruAudioService midnight\n");
 }
 
-TEST_F(TraceLineTest, LastMillisecondOfTheDayUsesFullWidth) {
-  sim::SetLocalTime(23, 59, 59, 999);
-  RunOnServiceThread([] { WriteTrace(L"late"); });
-  EXPECT_EQ(LastLine(), L"23:59:59.999 [1312] KoruAudioService late\n");
-}
-
-TEST_F(TraceLineTest, EmptyMessageKeepsItsBlank) {
-  sim::SetLocalTime(12, 0, 0, 0);
-  RunOnServiceThread([] { WriteTrace(L""); });
-  EXPECT_EQ(LastLine(), L"12:00:00.000 [1312] KoruAudioService \n");
-}
-
 // ---- the 1023-character limit of the line --------------------------------------
 
 // "12:00:00.000 [1312] KoruAudioService " is 37 characters; with the line
@@ -146,12 +134,6 @@ TEST_F(TraceLineTest, NarrowTextIsConvertedWithTheAnsiCodePage) {
   // even be valid.
   RunOnServiceThread([] { WriteTraceA("Device name: %s", "Caf\xE9 \x80 5"); });
   EXPECT_EQ(LastMessage(), L"Device name: Caf\u00E9 \u20AC 5");
-}
-
-TEST_F(TraceLineTest, NarrowFrameIsTheSameAsTheWideOne) {
-  sim::SetLocalTime(9, 4, 5, 7);
-  RunOnServiceThread([] { WriteTraceA("Device name: %s", "Speakers"); });
-  EXPECT_EQ(LastLine(), L"09:04:05.007 [1312] KoruAudioService Device name: Speakers\n");
 }
 
 }  // namespace
