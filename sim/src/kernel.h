@@ -110,8 +110,10 @@ struct WaitFor {
 // until `wait.ready` holds or the virtual (or, in real-time mode, real)
 // deadline in milliseconds from now passes. A thread whose process is
 // ending leaves through the machine's unwinding path; while it unwinds
-// already, every wait fails at once. On the controller (no simulated
-// thread) a wait that is not ready at once is a fatal usage error.
+// already, every wait fails at once (a wait that is ready still succeeds).
+// On the controller (no simulated thread) a wait that is not ready at once
+// is a usage error: it is recorded as a problem and the wait fails (a wait
+// with a timeout of 0 is a poll and simply times out).
 WaitResult Block(std::unique_lock<std::mutex>& lock, const WaitFor& wait,
                  std::optional<uint64_t> timeoutMs);
 

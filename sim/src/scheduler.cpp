@@ -162,8 +162,6 @@ void ConfigureScheduler(const Options& options) {
 
 bool Deterministic() { return S().options.scheduling != Scheduling::FreeRunning; }
 
-const std::vector<std::shared_ptr<ThreadRecord>>& AllThreads() { return S().threads; }
-
 void Admit(std::shared_ptr<ThreadRecord> record) {
   Scheduler& s = S();
   if (Deterministic()) {

@@ -78,9 +78,6 @@ void SchedulingPoint(std::unique_lock<std::mutex>& lock, ThreadRecord& self, con
 // Throws ThreadUnwind when the thread must leave and is not unwinding already.
 void LeaveIfUnwinding(ThreadRecord& self);
 
-// Every thread record that has not been joined yet.
-const std::vector<std::shared_ptr<ThreadRecord>>& AllThreads();
-
 // ---- the controller (lock not held) ----------------------------------------
 
 // Runs until no thread is runnable; the clock does not move.
