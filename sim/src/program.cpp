@@ -37,29 +37,37 @@ DWORD AwaitEndProgram() {
   return 0;
 }
 
-// Other threads are unwound and waited for, the shut-down routine runs, the
-// handles still open are listed and closed, then the process object is
-// signalled.
-void RunExitSequence(Process& process, const Program& program, bool unwound, DWORD exitCode) {
-  {
-    auto lock = Lock();
-    ThreadRecord& self = *Self();
-    process.exiting = true;
-    self.unwinding = false;
-    if (unwound) exitCode = process.pendingExitCode;
-    if (!process.terminated) process.pendingExitCode = exitCode;
-    for (ThreadRecord* thread : process.threads) {
-      if (thread != &self) UnwindThread(*thread, process.pendingExitCode);
-    }
-    WaitFor othersEnded{[&process] { return process.threads.size() <= 1; }, nullptr,
-                        "the end of the process's other threads"};
-    Block(lock, othersEnded, std::nullopt);
+// The main thread stays; every other thread of the process unwinds, and the
+// main thread waits until they have all ended. The exit code is the
+// entry's, or, when the main thread was unwound, the one the process was
+// ended with.
+void EndOtherThreads(Process& process, bool unwound, DWORD exitCode) {
+  auto lock = Lock();
+  ThreadRecord& self = *Self();
+  process.exiting = true;
+  self.unwinding = false;
+  if (!unwound && !process.terminated) process.pendingExitCode = exitCode;
+  for (ThreadRecord* thread : process.threads) {
+    if (thread != &self) UnwindThread(*thread, process.pendingExitCode);
   }
-  if (program.shutDown != nullptr && !process.terminated) program.shutDown();
+  WaitFor othersEnded{[&process] { return process.threads.size() <= 1; }, nullptr,
+                      "the end of the process's other threads"};
+  Block(lock, othersEnded, std::nullopt);
+}
+
+// Lists and closes the handles the process still has open, then signals it.
+void CloseAndSignal(Process& process) {
   auto lock = Lock();
   std::vector<std::string> open = CloseHandlesOf(process);
   if (process.service) P().openAtExit = open;
   FinishProcess(process, process.pendingExitCode);
+}
+
+void RunExitSequence(Process& process, const Program& program, bool unwound, DWORD exitCode) {
+  EndOtherThreads(process, unwound, exitCode);
+  // TerminateProcess runs no destructors of the process, as on Windows.
+  if (program.shutDown != nullptr && !process.terminated) program.shutDown();
+  CloseAndSignal(process);
 }
 
 DWORD RunMainThread(Process& process, const Program& program, const std::function<DWORD()>& body) {

@@ -218,18 +218,10 @@ void SchedulingPoint(std::unique_lock<std::mutex>& lock, ThreadRecord& self, con
     Abort(Describe(self) + " is spinning: " + std::to_string(self.callsSinceBlock - 1) +
           " simulated calls without ever blocking; last simulated call: " + api);
   }
-  Scheduler& s = S();
-  if (s.options.scheduling != Scheduling::Seeded || s.runnable.empty()) return;
-  // The current thread is one of the candidates, so it keeps running with
-  // the same chance as any other.
-  size_t pick = s.random() % (s.runnable.size() + 1);
-  if (pick == s.runnable.size()) return;
-  ThreadRecord* next = s.runnable[pick];
-  s.runnable.erase(s.runnable.begin() + static_cast<std::ptrdiff_t>(pick));
-  self.state = ThreadState::Runnable;
-  s.runnable.push_back(&self);
-  Grant(next);
-  AwaitBaton(lock, self);
+  if (S().options.scheduling != Scheduling::Seeded) return;
+  // Every simulated call is a turn for any runnable thread; the current one
+  // is among the candidates, so it keeps running with the same chance.
+  YieldTurn(lock, self);
   LeaveIfUnwinding(self);
 }
 
