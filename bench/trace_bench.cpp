@@ -3,61 +3,13 @@
 // OutputDebugStringW of the same finished line as the floor.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 
 #include "diagnostics/trace.h"
+#include "heap_counter.h"
 #include "platform/win32.h"
 #include "service_program.h"
 #include "sim/machine.h"
-
-// ---- counting every heap allocation of the binary ------------------------------
-
-namespace {
-
-std::atomic<std::uint64_t> heapAllocations{0};
-
-void* CountedAllocation(std::size_t size) {
-  heapAllocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-
-void* CountedAlignedAllocation(std::size_t size, std::align_val_t alignment) {
-  heapAllocations.fetch_add(1, std::memory_order_relaxed);
-  std::size_t align = static_cast<std::size_t>(alignment);
-  return std::aligned_alloc(align, (size + align - 1) / align * align);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (void* memory = CountedAllocation(size)) return memory;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return CountedAllocation(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return CountedAllocation(size);
-}
-void* operator new(std::size_t size, std::align_val_t alignment) {
-  if (void* memory = CountedAlignedAllocation(size, alignment)) return memory;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size, std::align_val_t alignment) {
-  return operator new(size, alignment);
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::align_val_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::align_val_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -83,10 +35,14 @@ class QuietServiceProcess {
 // that allocates at all fails the benchmark.
 template <typename Line>
 void MeasureLines(benchmark::State& state, Line line) {
+  const std::uint64_t atStart = HeapAllocations();
   QuietServiceProcess process;
-  const std::uint64_t before = heapAllocations.load();
+  const std::uint64_t before = HeapAllocations();
+  // Starting a process allocates; if that was not seen, a zero below would
+  // mean nothing.
+  if (before == atStart) state.SkipWithError("the heap allocation counter does not count");
   for (auto _ : state) line();
-  const std::uint64_t allocations = heapAllocations.load() - before;
+  const std::uint64_t allocations = HeapAllocations() - before;
   state.counters["heap_allocs_per_line"] =
       benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
   if (allocations != 0) state.SkipWithError("a trace line allocated on the heap");
