@@ -1,4 +1,4 @@
 // The one device object of the process.
 #include "device/device_connector.h"
 
-ProcessWide<DeviceConnector> codecDevice;
+constinit ProcessWide<DeviceConnector> codecDevice;

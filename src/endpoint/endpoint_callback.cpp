@@ -1,4 +1,4 @@
 // The one endpoint object of the process.
 #include "endpoint/endpoint_callback.h"
 
-ProcessWide<EndpointCallback> serviceEndpoint;
+constinit ProcessWide<EndpointCallback> serviceEndpoint;

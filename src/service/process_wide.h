@@ -43,6 +43,10 @@ class ProcessWide {
   const T& operator*() const { return *get(); }
 
  private:
-  alignas(T) unsigned char storage_[sizeof(T)];
+  // Zeroed, so that the constexpr constructor leaves nothing indeterminate:
+  // only then is every ProcessWide constant-initialised, before any dynamic
+  // initialiser (the Windows start-up object included) can run. Define each
+  // one `constinit` so that the compiler keeps it that way.
+  alignas(T) unsigned char storage_[sizeof(T)] = {};
   bool live_ = false;
 };

@@ -2,4 +2,4 @@
 // initial values in every process life.
 #include "service/shared_objects.h"
 
-ProcessWide<std::atomic<std::uint8_t>> outputType;
+constinit ProcessWide<std::atomic<std::uint8_t>> outputType;

@@ -2,5 +2,5 @@
 // built-in values before the settings object reads the registry.
 #include "settings/loaded_values.h"
 
-ProcessWide<int> volumeLimit;
-ProcessWide<ServiceVersion> serviceVersion;
+constinit ProcessWide<int> volumeLimit;
+constinit ProcessWide<ServiceVersion> serviceVersion;

@@ -8,7 +8,7 @@
 #include "settings/feature_trace.h"
 #include "settings/loaded_values.h"
 
-ProcessWide<RegistryEntry> registryEntry;
+constinit ProcessWide<RegistryEntry> registryEntry;
 
 namespace {
 
