@@ -28,6 +28,8 @@ void ServiceTest::RunOnServiceThread(std::function<void()> routine) {
 
 void ServiceTest::EndServiceProcess() { sim::EndProgram(); }
 
+std::vector<TraceLine> ServiceTest::Trace() const { return ServiceTrace(); }
+
 std::vector<std::wstring> ServiceTest::TraceMessages() const { return ServiceTraceMessages(); }
 
 std::size_t ServiceTest::TraceMark() const { return ServiceTrace().size(); }

@@ -38,6 +38,8 @@ class ServiceTest : public ::testing::Test {
   // Ends the process: its objects are destroyed, the audits taken.
   void EndServiceProcess();
 
+  // The service's trace lines with their fields.
+  std::vector<TraceLine> Trace() const;
   // Messages of the service's trace lines, all or after a mark.
   std::vector<std::wstring> TraceMessages() const;
   std::size_t TraceMark() const;
