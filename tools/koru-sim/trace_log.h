@@ -8,8 +8,8 @@
 namespace koru {
 
 struct TraceLine {
-  std::wstring line;     // the whole line, without its line feed
-  std::wstring time;     // "HH:MM:SS.mmm"
+  std::wstring line;  // the whole line, without its line feed
+  std::wstring time;  // "HH:MM:SS.mmm"
   unsigned long pid = 0;
   std::wstring tag;
   std::wstring message;  // the text after the tag and its blank
