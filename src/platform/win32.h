@@ -12,6 +12,8 @@
 #endif
 #define STRSAFE_NO_DEPRECATE
 #include <windows.h>
+
+// After windows.h, which it builds on.
 #include <strsafe.h>
 #else
 #include "sim/windows.h"

@@ -146,11 +146,10 @@ using HDEVNOTIFY = PVOID;
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
 #define FACILITY_WIN32 7
-#define HRESULT_FROM_WIN32(x)                                      \
-  (static_cast<HRESULT>(x) <= 0                                    \
-       ? static_cast<HRESULT>(x)                                   \
-       : static_cast<HRESULT>(((static_cast<ULONG>(x)) & 0x0000FFFFu) | \
-                              (FACILITY_WIN32 << 16) | 0x80000000u))
+#define HRESULT_FROM_WIN32(x)                                                                    \
+  (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x)                                        \
+                                : static_cast<HRESULT>(((static_cast<ULONG>(x)) & 0x0000FFFFu) | \
+                                                       (FACILITY_WIN32 << 16) | 0x80000000u))
 #define S_OK static_cast<HRESULT>(0)
 #define S_FALSE static_cast<HRESULT>(1)
 #define E_NOTIMPL static_cast<HRESULT>(0x80004001u)
