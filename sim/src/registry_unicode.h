@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/utf8.h"
+
 namespace sim::reg {
 
 // UTF-16 little-endian bytes of `text`, without a terminator of their own.
@@ -17,11 +19,9 @@ std::vector<uint8_t> ToUtf16Bytes(std::wstring_view text);
 // pairs joined; a lone surrogate stays a character of its own.
 std::wstring FromUtf16Bytes(const std::vector<uint8_t>& bytes);
 
-// UTF-8 of `text`; characters that UTF-8 cannot carry (lone surrogates,
-// values past U+10FFFF) become U+FFFD.
-std::string ToUtf8(std::wstring_view text);
-// Nothing when `text` is not well-formed UTF-8.
-std::optional<std::wstring> FromUtf8(std::string_view text);
+// The control surface's UTF-8.
+using sim::FromUtf8;
+using sim::ToUtf8;
 
 // The narrow calls' conversions, through the machine's own ANSI code page.
 // They call simulated string functions: never with the machine lock held.

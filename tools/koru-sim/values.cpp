@@ -2,8 +2,10 @@
 #include "values.h"
 
 #include <charconv>
+#include <optional>
 
 #include "file_error.h"
+#include "sim/utf8.h"
 
 namespace koru::scn {
 namespace {
@@ -33,35 +35,6 @@ int ClockField(std::string_view text, size_t at, size_t width, int limit, std::s
     throw FileError("expected a time HH:MM:SS.mmm, got " + Show(whole));
   }
   return value;
-}
-
-// Appends one code point as UTF-8.
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-// Length of the UTF-8 sequence that starts with `lead`, 0 when it cannot
-// start one.
-size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
 }
 
 }  // namespace
@@ -119,37 +92,12 @@ ClockTime ParseClock(std::string_view text) {
 }
 
 std::wstring Utf8ToWide(std::string_view text) {
-  std::wstring wide;
-  for (size_t i = 0; i < text.size();) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = SequenceLength(lead);
-    if (length == 0 || i + length > text.size()) throw FileError("text is not UTF-8");
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) throw FileError("text is not UTF-8");
-      c = (c << 6) | (next & 0x3F);
-    }
-    bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-    if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      throw FileError("text is not UTF-8");
-    }
-    wide.push_back(static_cast<wchar_t>(c));
-    i += length;
-  }
-  return wide;
+  std::optional<std::wstring> wide = sim::FromUtf8(text);
+  if (!wide) throw FileError("text is not UTF-8");
+  return *wide;
 }
 
-std::string WideToUtf8(std::wstring_view text) {
-  std::string narrow;
-  for (wchar_t c : text) {
-    auto code = static_cast<char32_t>(c);
-    // A lone surrogate or a value beyond Unicode cannot be written as UTF-8.
-    if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = 0xFFFD;
-    AppendUtf8(code, &narrow);
-  }
-  return narrow;
-}
+std::string WideToUtf8(std::wstring_view text) { return sim::ToUtf8(text); }
 
 std::string Hex(uint32_t value) {
   char digits[9];
