@@ -1,56 +1,12 @@
 // The fault plan, the call log and the process heap.
-#include <cstddef>
-#include <mutex>
-
 #include "kernel_fixture.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KORU_KERNEL_ALLOCATION_HOOKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KORU_KERNEL_ALLOCATION_HOOKS 1
-#endif
-#endif
-
-#ifdef KORU_KERNEL_ALLOCATION_HOOKS
-// Exported by the sanitizer runtimes; no header of gcc declares it.
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*,
-                                                                            size_t),
-                                                         void (*freeHook)(const volatile void*));
-#endif
+#include "allocation_counter.h"
 
 namespace sim_test {
 namespace {
 
-#ifdef KORU_KERNEL_ALLOCATION_HOOKS
-// Only the measuring thread counts: other threads may allocate meanwhile.
-thread_local bool tCounting = false;
-thread_local size_t tAllocations = 0;
-
-void CountAllocation(const volatile void*, size_t) {
-  if (tCounting) ++tAllocations;
-}
-void IgnoreFree(const volatile void*) {}
-#endif
-
-// Heap allocations that `work` makes on the calling thread; 0 when the
-// build has no sanitizer allocator to count them.
-template <typename Work>
-size_t AllocationsOf(Work work) {
-#ifdef KORU_KERNEL_ALLOCATION_HOOKS
-  static std::once_flag once;
-  std::call_once(once,
-                 [] { __sanitizer_install_malloc_and_free_hooks(CountAllocation, IgnoreFree); });
-  tAllocations = 0;
-  tCounting = true;
-  work();
-  tCounting = false;
-  return tAllocations;
-#else
-  work();
-  return 0;
-#endif
-}
+using allocation_counter::AllocationsOf;
 
 using FaultTest = MachineTest;
 

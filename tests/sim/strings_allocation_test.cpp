@@ -5,68 +5,15 @@
 
 #include <cstddef>
 #include <memory>
-#include <mutex>
 
 #include "sim/win32/strings.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KORU_ALLOCATION_HOOKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KORU_ALLOCATION_HOOKS 1
-#endif
-#endif
-
-#ifdef KORU_ALLOCATION_HOOKS
-// The sanitizer runtimes export this; gcc ships no header that declares it.
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*,
-                                                                            size_t),
-                                                         void (*freeHook)(const volatile void*));
-#endif
+#include "allocation_counter.h"
 
 namespace {
 
-#ifdef KORU_ALLOCATION_HOOKS
-// Only the test's own thread counts: other threads may allocate meanwhile.
-thread_local bool tCounting = false;
-thread_local size_t tAllocations = 0;
-
-void CountAllocation(const volatile void*, size_t) {
-  if (tCounting) ++tAllocations;
-}
-void IgnoreFree(const volatile void*) {}
-
-// Hooks cannot be removed once installed, so they are installed once.
-void InstallHooks() {
-  static std::once_flag once;
-  std::call_once(once,
-                 [] { __sanitizer_install_malloc_and_free_hooks(CountAllocation, IgnoreFree); });
-}
-#endif
-
-// Heap allocations `work` makes on this thread.
-template <typename Work>
-size_t AllocationsOf(Work work) {
-#ifdef KORU_ALLOCATION_HOOKS
-  InstallHooks();
-  tAllocations = 0;
-  tCounting = true;
-  work();
-  tCounting = false;
-  return tAllocations;
-#else
-  work();
-  return 0;
-#endif
-}
-
-bool CanCount() {
-#ifdef KORU_ALLOCATION_HOOKS
-  return true;
-#else
-  return false;
-#endif
-}
+using allocation_counter::AllocationsOf;
+bool CanCount() { return allocation_counter::CanCountAllocations(); }
 
 }  // namespace
 
