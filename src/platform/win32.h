@@ -15,6 +15,8 @@
 
 // After windows.h, which it builds on.
 #include <strsafe.h>
+#include <userenv.h>
+#include <wtsapi32.h>
 #else
 #include "sim/windows.h"
 #endif

@@ -33,7 +33,7 @@
 void StartProcessObjects() {
   volumeLimit.Create(BUILT_IN_VOLUME_LIMIT);
   serviceVersion.Create(ServiceVersion{BUILT_IN_SERVICE_VERSION});
-  outputType.Create(std::uint8_t{0});
+  StartSharedObjects();
   registryEntry.Create();
   serviceEndpoint.Create();
   codecDevice.Create();
@@ -45,7 +45,7 @@ void EndProcessObjects() {
   codecDevice.Destroy();
   serviceEndpoint.Destroy();
   registryEntry.Destroy();
-  outputType.Destroy();
+  EndSharedObjects();
   serviceVersion.Destroy();
   volumeLimit.Destroy();
 }

@@ -6,4 +6,5 @@
 #include "sim/win32/kernel.h"
 #include "sim/win32/registry.h"
 #include "sim/win32/services.h"
+#include "sim/win32/session.h"
 #include "sim/win32/strings.h"
