@@ -60,6 +60,7 @@ void FinishProcess(Process& process, DWORD exitCode) {
     p.lastExitCode = exitCode;
     p.lastPid = process.pid;
   }
+  if (process.onFinish) process.onFinish(process);
   WakeWaiters();
 }
 

@@ -33,6 +33,9 @@ class Process : public Object {
   DWORD exitCode = STILL_ACTIVE;
   std::vector<ThreadRecord*> threads;  // live threads
   ThreadRecord* mainThread = nullptr;
+  // Called once as the process ends, before its waiters wake (lock held):
+  // a process started by another one ends its primary thread object here.
+  std::function<void(Process&)> onFinish;
 };
 
 // The process of the calling thread, as an object (lock held).
