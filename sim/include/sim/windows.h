@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sim/win32/base.h"
+#include "sim/win32/dbt.h"
 #include "sim/win32/kernel.h"
 #include "sim/win32/registry.h"
 #include "sim/win32/services.h"

@@ -1,0 +1,180 @@
+// Device-interface notifications: what RegisterDeviceNotificationW accepts,
+// and events that reach a service's handler only for the class it
+// registered, and only once it has.
+#include "scm_fixture.h"
+
+namespace sim_test::scm {
+namespace {
+
+using ScmDeviceEventsTest = ScmTest;
+
+const std::wstring kPath = L"\\\\?\\ROOT#KORUCODEC#0000#{f27cdc00-203e-4107-a503-21211537ea43}";
+
+// Registers for `cls` from the controller, which acts in the live service
+// process; the last error when it fails.
+HDEVNOTIFY Register(const GUID& cls, DWORD flags = DEVICE_NOTIFY_SERVICE_HANDLE) {
+  DEV_BROADCAST_DEVICEINTERFACE_W filter = InterfaceFilter(cls);
+  return RegisterDeviceNotificationW(TheSeen().statusHandle, &filter, flags);
+}
+
+DWORD RefusalOf(HANDLE recipient, void* filter, DWORD flags) {
+  SetLastError(kPoison);
+  HDEVNOTIFY handle = RegisterDeviceNotificationW(recipient, filter, flags);
+  return handle == nullptr ? GetLastError() : ERROR_SUCCESS;
+}
+
+TEST_F(ScmDeviceEventsTest, ARegistrationIsADeviceNotifyHandle) {
+  StartRunning();
+  HDEVNOTIFY handle = Register(kCodecClass);
+  ASSERT_NE(handle, nullptr) << "error " << GetLastError();
+  EXPECT_EQ(sim::OpenHandles()["DeviceNotify"], 1);
+  EXPECT_EQ(UnregisterDeviceNotification(handle), TRUE);
+  EXPECT_EQ(sim::OpenHandles()["DeviceNotify"], 0);
+}
+
+TEST_F(ScmDeviceEventsTest, FiltersAndRecipientsThatWindowsRefuses) {
+  StartRunning();
+  auto* recipient = static_cast<HANDLE>(TheSeen().statusHandle);
+  DEV_BROADCAST_DEVICEINTERFACE_W filter = InterfaceFilter(kCodecClass);
+  filter.dbcc_size = sizeof filter - 1;
+  EXPECT_EQ(RefusalOf(recipient, &filter, DEVICE_NOTIFY_SERVICE_HANDLE),
+            static_cast<DWORD>(ERROR_INVALID_DATA));
+  filter = InterfaceFilter(kCodecClass);
+  filter.dbcc_devicetype = DBT_DEVTYP_VOLUME;
+  EXPECT_EQ(RefusalOf(recipient, &filter, DEVICE_NOTIFY_SERVICE_HANDLE),
+            static_cast<DWORD>(ERROR_INVALID_DATA));
+  filter.dbcc_devicetype = DBT_DEVTYP_HANDLE;
+  EXPECT_EQ(RefusalOf(recipient, &filter, DEVICE_NOTIFY_SERVICE_HANDLE),
+            static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  EXPECT_EQ(RefusalOf(recipient, nullptr, DEVICE_NOTIFY_SERVICE_HANDLE),
+            static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  filter = InterfaceFilter(kCodecClass);
+  EXPECT_EQ(RefusalOf(recipient, &filter, 2), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(RefusalOf(recipient, &filter, DEVICE_NOTIFY_WINDOW_HANDLE),
+            static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(RefusalOf(reinterpret_cast<HANDLE>(0x1234), &filter, DEVICE_NOTIFY_SERVICE_HANDLE),
+            static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(sim::OpenHandles()["DeviceNotify"], 0);
+}
+
+TEST_F(ScmDeviceEventsTest, AnArrivalCarriesTheInterfaceRecord) {
+  TheBehaviour().registerForCodec = true;
+  StartRunning();
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL,
+                                                       DBT_DEVTYP_DEVICEINTERFACE, kPath),
+            1);
+  sim::Settle();
+  ASSERT_EQ(TheSeen().controls.size(), 1u);
+  const HandledControl& event = TheSeen().controls[0];
+  EXPECT_EQ(event.control, SERVICE_CONTROL_DEVICEEVENT);
+  EXPECT_EQ(event.eventType, DBT_DEVICEARRIVAL);
+  EXPECT_EQ(event.threadId, TheSeen().entryThreadId);
+  EXPECT_EQ(event.deviceType, DBT_DEVTYP_DEVICEINTERFACE);
+  EXPECT_EQ(event.dataSize, 28 + (kPath.size() + 1) * sizeof(WCHAR));
+  EXPECT_TRUE(event.classGuid == kCodecClass);
+  EXPECT_EQ(event.name, kPath);
+}
+
+TEST_F(ScmDeviceEventsTest, WithoutAPathTheRecordHasItsOwnSize) {
+  TheBehaviour().registerForCodec = true;
+  StartRunning();
+  sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEREMOVECOMPLETE,
+                                             DBT_DEVTYP_DEVICEINTERFACE);
+  sim::Settle();
+  ASSERT_EQ(TheSeen().controls.size(), 1u);
+  EXPECT_EQ(TheSeen().controls[0].eventType, DBT_DEVICEREMOVECOMPLETE);
+  EXPECT_EQ(TheSeen().controls[0].dataSize, 32u);
+  EXPECT_EQ(TheSeen().controls[0].name, L"");
+}
+
+TEST_F(ScmDeviceEventsTest, AnotherDeviceTypeCarriesOnlyTheHeader) {
+  TheBehaviour().registerForCodec = true;
+  StartRunning();
+  sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL, DBT_DEVTYP_VOLUME);
+  sim::Settle();
+  ASSERT_EQ(TheSeen().controls.size(), 1u);
+  EXPECT_EQ(TheSeen().controls[0].deviceType, DBT_DEVTYP_VOLUME);
+  EXPECT_EQ(TheSeen().controls[0].dataSize, sizeof(DEV_BROADCAST_HDR));
+}
+
+TEST_F(ScmDeviceEventsTest, EventsOfAnotherClassDoNotArrive) {
+  TheBehaviour().registerForCodec = true;
+  StartRunning();
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kOtherClass, DBT_DEVICEARRIVAL,
+                                                       DBT_DEVTYP_DEVICEINTERFACE),
+            0);
+  sim::Settle();
+  EXPECT_TRUE(TheSeen().controls.empty()) << TheSeen().controls.size() << " handled";
+}
+
+TEST_F(ScmDeviceEventsTest, NothingArrivesBeforeTheRegistration) {
+  StartRunning();
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL,
+                                                       DBT_DEVTYP_DEVICEINTERFACE),
+            0);
+  sim::Settle();
+  EXPECT_TRUE(TheSeen().controls.empty());
+  ASSERT_NE(Register(kCodecClass), nullptr);
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEQUERYREMOVE,
+                                                       DBT_DEVTYP_DEVICEINTERFACE),
+            1);
+  sim::Settle();
+  ASSERT_EQ(TheSeen().controls.size(), 1u);
+  EXPECT_EQ(TheSeen().controls[0].eventType, DBT_DEVICEQUERYREMOVE);
+}
+
+TEST_F(ScmDeviceEventsTest, NothingArrivesAfterTheRegistrationEnds) {
+  StartRunning();
+  HDEVNOTIFY handle = Register(kCodecClass);
+  ASSERT_EQ(UnregisterDeviceNotification(handle), TRUE);
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL,
+                                                       DBT_DEVTYP_DEVICEINTERFACE),
+            0);
+  SetLastError(kPoison);
+  EXPECT_EQ(UnregisterDeviceNotification(handle), FALSE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(sim::HandleFaults().size(), 1u) << "the second unregistration is a double close";
+}
+
+TEST_F(ScmDeviceEventsTest, ARegistrationEndsWithItsProcess) {
+  TheBehaviour().registerForCodec = true;
+  StartRunning();
+  sim::EndProgram();
+  TheBehaviour().registerForCodec = false;
+  ASSERT_EQ(sim::services::Start(kServiceName, TestServiceProgram()), 0u);
+  sim::Settle();
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL,
+                                                       DBT_DEVTYP_DEVICEINTERFACE),
+            0);
+}
+
+TEST_F(ScmDeviceEventsTest, EachRegistrationGetsItsOwnEvent) {
+  StartRunning();
+  ASSERT_NE(Register(kCodecClass), nullptr);
+  ASSERT_NE(
+      Register(kOtherClass, DEVICE_NOTIFY_SERVICE_HANDLE | DEVICE_NOTIFY_ALL_INTERFACE_CLASSES),
+      nullptr);
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL,
+                                                       DBT_DEVTYP_DEVICEINTERFACE),
+            2)
+      << "the class's registration and the one for all classes";
+  EXPECT_EQ(sim::services::DeliverDeviceInterfaceEvent(kOtherClass, DBT_DEVICEARRIVAL,
+                                                       DBT_DEVTYP_DEVICEINTERFACE),
+            1);
+  sim::Settle();
+  EXPECT_EQ(TheSeen().controls.size(), 3u);
+}
+
+TEST_F(ScmDeviceEventsTest, DeviceEventsArriveWhileStartPending) {
+  TheBehaviour().reportRunning = false;
+  StartRunning();
+  ASSERT_NE(Register(kCodecClass), nullptr);
+  sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL,
+                                             DBT_DEVTYP_DEVICEINTERFACE);
+  sim::Settle();
+  EXPECT_EQ(DeliveredControls(), std::vector<DWORD>{SERVICE_CONTROL_DEVICEEVENT})
+      << "device events follow the registration, not the accepted controls";
+}
+
+}  // namespace
+}  // namespace sim_test::scm

@@ -1,0 +1,194 @@
+// The dispatcher of the simulated service control manager: a service's life
+// from start to stop, the service main function on a thread of its own, the
+// handler's registration, the status reports and the starts the manager
+// refuses.
+#include "scm_fixture.h"
+
+namespace sim_test::scm {
+namespace {
+
+using ScmDispatcherTest = ScmTest;
+
+const std::wstring kQuotedPath = L"\"C:\\Program Files\\Koru Audio\\KoruAudioService.exe\"";
+
+TEST_F(ScmDispatcherTest, AConsoleStartStillGets1063) {
+  Install();
+  DWORD exitCode = sim::RunProgram(TestServiceProgram(), {});
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_TRUE(TheSeen().dispatcherReturned);
+  EXPECT_EQ(TheSeen().dispatcherResult, FALSE);
+  EXPECT_EQ(TheSeen().dispatcherError, 1063u);
+  EXPECT_EQ(TheSeen().mainThreadId, 0u) << "no service main function ran";
+  EXPECT_TRUE(sim::services::StatusHistory().empty());
+}
+
+TEST_F(ScmDispatcherTest, ANormalLifeEndsWithTheDispatcherReturningAndTheProcessEnding) {
+  TheBehaviour().entryExitCode = 7;
+  StartRunning();
+  EXPECT_TRUE(sim::ProgramAlive());
+  EXPECT_EQ(sim::services::CurrentState(), SERVICE_RUNNING);
+  EXPECT_FALSE(TheSeen().dispatcherReturned);
+  EXPECT_EQ(sim::LiveThreads(), 2) << "the dispatcher's main thread and the service main thread";
+
+  EXPECT_EQ(sim::services::Control(SERVICE_CONTROL_STOP), 0u);
+  sim::Settle();
+  EXPECT_TRUE(TheSeen().dispatcherReturned);
+  EXPECT_EQ(TheSeen().dispatcherResult, TRUE);
+  EXPECT_FALSE(sim::ProgramAlive());
+  EXPECT_EQ(sim::LastExitCode(), 7u);
+  EXPECT_EQ(sim::services::CurrentState(), SERVICE_STOPPED);
+  EXPECT_EQ(BriefHistory(),
+            (std::vector<std::string>{"START_PENDING/1/3000/0x0", "RUNNING/0/0/0x101",
+                                      "STOP_PENDING/1/1000/0x101", "STOPPED/0/0/0x101"}));
+  EXPECT_EQ(DeliveredControls(), std::vector<DWORD>{SERVICE_CONTROL_STOP});
+  EXPECT_TRUE(sim::Problems().empty()) << ::testing::PrintToString(sim::Problems());
+}
+
+TEST_F(ScmDispatcherTest, TheHistoryKeepsEveryFieldOfEveryReportWithItsProcess) {
+  TheBehaviour().stopExitCode = ERROR_GEN_FAILURE;
+  sim::SetNextProcessId(2412);
+  StartRunning();
+  sim::services::Control(SERVICE_CONTROL_STOP);
+  sim::Settle();
+  std::vector<sim::services::StatusReport> history = sim::services::StatusHistory();
+  ASSERT_EQ(history.size(), 4u);
+  for (const auto& report : history) {
+    EXPECT_EQ(report.service, kServiceName);
+    EXPECT_EQ(report.pid, 2412u);
+    EXPECT_EQ(report.status.dwServiceType, SERVICE_WIN32_OWN_PROCESS);
+    EXPECT_EQ(report.status.dwServiceSpecificExitCode, 0u);
+  }
+  EXPECT_EQ(history[3].status.dwWin32ExitCode, static_cast<DWORD>(ERROR_GEN_FAILURE));
+  EXPECT_EQ(history[0].status.dwWin32ExitCode, 0u);
+  ASSERT_TRUE(sim::services::LastStatus().has_value());
+  EXPECT_EQ(Brief(*sim::services::LastStatus()), "STOPPED/0/0/0x101");
+}
+
+TEST_F(ScmDispatcherTest, TheServiceMainRunsOnItsOwnThreadWithTheServiceName) {
+  StartRunning();
+  EXPECT_EQ(TheSeen().mainArguments, std::vector<std::wstring>{kServiceName});
+  EXPECT_NE(TheSeen().mainThreadId, 0u);
+  EXPECT_NE(TheSeen().mainThreadId, TheSeen().entryThreadId);
+}
+
+TEST_F(ScmDispatcherTest, TheEntryGetsTheRegisteredImageAndArguments) {
+  Install(SERVICE_DEMAND_START, kQuotedPath + L" -x  two");
+  ASSERT_EQ(sim::services::Start(kServiceName, TestServiceProgram()), 0u);
+  sim::Settle();
+  EXPECT_EQ(TheSeen().entryArguments,
+            (std::vector<std::wstring>{sim::ModulePath(), L"-x", L"two"}));
+}
+
+TEST_F(ScmDispatcherTest, AnUnquotedPathWithBlanksNamesTheWholeImage) {
+  Install(SERVICE_DEMAND_START, sim::ModulePath());
+  ASSERT_EQ(sim::services::Start(kServiceName, TestServiceProgram()), 0u);
+  sim::Settle();
+  EXPECT_EQ(TheSeen().entryArguments, std::vector<std::wstring>{sim::ModulePath()});
+}
+
+TEST_F(ScmDispatcherTest, StartsThatTheManagerRefuses) {
+  EXPECT_EQ(sim::services::Start(kServiceName, TestServiceProgram()),
+            static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  Install(SERVICE_DEMAND_START, L"C:\\Windows\\elsewhere.exe");
+  EXPECT_EQ(sim::services::Start(kServiceName, TestServiceProgram()),
+            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(sim::ProgramAlive()) << "a refused start launches nothing";
+}
+
+TEST_F(ScmDispatcherTest, ADisabledServiceIsNotStarted) {
+  Install(SERVICE_DISABLED);
+  EXPECT_EQ(sim::services::Start(kServiceName, TestServiceProgram()),
+            static_cast<DWORD>(ERROR_SERVICE_DISABLED));
+}
+
+TEST_F(ScmDispatcherTest, OneServiceProcessAtATime) {
+  StartRunning();
+  EXPECT_EQ(sim::services::Start(kServiceName, TestServiceProgram()),
+            static_cast<DWORD>(ERROR_SERVICE_ALREADY_RUNNING));
+  EXPECT_EQ(sim::LiveThreads(), 2);
+}
+
+TEST_F(ScmDispatcherTest, AHandlerUnderAnotherNameIsRefused) {
+  TheBehaviour().handlerName = L"KoruAudioService";
+  StartRunning();
+  EXPECT_EQ(TheSeen().statusHandle, nullptr);
+  EXPECT_EQ(TheSeen().registerError, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  EXPECT_EQ(sim::services::CurrentState(), SERVICE_START_PENDING)
+      << "the manager's view until the service reports";
+}
+
+TEST_F(ScmDispatcherTest, TheHandlerNameComparesWithoutCase) {
+  TheBehaviour().handlerName = L"testSERVICE";
+  StartRunning();
+  EXPECT_NE(TheSeen().statusHandle, nullptr) << "error " << TheSeen().registerError;
+}
+
+TEST_F(ScmDispatcherTest, APlannedFaultFailsTheRegistration) {
+  sim::Fail("RegisterServiceCtrlHandlerExW", {0, 1, false, ERROR_NOT_ENOUGH_MEMORY});
+  StartRunning();
+  EXPECT_EQ(TheSeen().statusHandle, nullptr);
+  EXPECT_EQ(TheSeen().registerError, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_TRUE(sim::services::StatusHistory().empty());
+}
+
+TEST_F(ScmDispatcherTest, NoHandlerOutsideAProcessTheManagerStarted) {
+  StartProcess();
+  SetLastError(kPoison);
+  SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerExW(
+      kServiceName, [](DWORD, DWORD, LPVOID, LPVOID) -> DWORD { return 0; }, nullptr);
+  EXPECT_EQ(handle, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+}
+
+TEST_F(ScmDispatcherTest, SetServiceStatusRefusesABadHandleAndABadState) {
+  StartRunning();
+  SERVICE_STATUS status{SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING, 0, 0, 0, 0, 0};
+  SetLastError(kPoison);
+  EXPECT_EQ(SetServiceStatus(nullptr, &status), FALSE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  auto forged = reinterpret_cast<SERVICE_STATUS_HANDLE>(
+      reinterpret_cast<uintptr_t>(TheSeen().statusHandle) + 1);
+  SetLastError(kPoison);
+  EXPECT_EQ(SetServiceStatus(forged, &status), FALSE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  status.dwCurrentState = 9;
+  SetLastError(kPoison);
+  EXPECT_EQ(SetServiceStatus(TheSeen().statusHandle, &status), FALSE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+  EXPECT_EQ(sim::services::StatusHistory().size(), 2u) << "refused reports are not recorded";
+}
+
+TEST_F(ScmDispatcherTest, AStatusHandleDiesWithItsProcess) {
+  StartRunning();
+  SERVICE_STATUS_HANDLE old = TheSeen().statusHandle;
+  sim::EndProgram();
+  ASSERT_EQ(sim::services::Start(kServiceName, TestServiceProgram()), 0u);
+  sim::Settle();
+  EXPECT_NE(TheSeen().statusHandle, old) << "status handles are never reused";
+  SERVICE_STATUS status{SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING, 0, 0, 0, 0, 0};
+  EXPECT_EQ(SetServiceStatus(old, &status), FALSE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(ScmDispatcherTest, AStartThatStaysPendingIsJustItsState) {
+  TheBehaviour().reportRunning = false;
+  StartRunning();
+  sim::Advance(60000);
+  EXPECT_EQ(sim::services::CurrentState(), SERVICE_START_PENDING);
+  EXPECT_EQ(BriefHistory(), std::vector<std::string>{"START_PENDING/1/3000/0x0"});
+  EXPECT_TRUE(sim::Problems().empty()) << ::testing::PrintToString(sim::Problems());
+  EXPECT_TRUE(sim::ProgramAlive());
+  EXPECT_EQ(sim::LiveThreads(), 1) << "the service main returned; the dispatcher waits on";
+}
+
+TEST_F(ScmDispatcherTest, AProcessEndedWithoutStoppedCountsAsStopped) {
+  StartRunning();
+  sim::EndProgram();
+  EXPECT_EQ(sim::services::CurrentState(), SERVICE_STOPPED);
+  EXPECT_EQ(BriefHistory().back(), "RUNNING/0/0/0x101") << "nothing is added to the history";
+  EXPECT_EQ(sim::services::Control(SERVICE_CONTROL_INTERROGATE),
+            static_cast<DWORD>(ERROR_SERVICE_NOT_ACTIVE));
+}
+
+}  // namespace
+}  // namespace sim_test::scm
