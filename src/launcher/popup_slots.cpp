@@ -63,12 +63,14 @@ bool PopupSlot::Claim() {
   SlotGuard guard(lock_);
   if (popupRunning_.load() != 0) return false;
   popupRunning_.store(1);
+  claimedSinceLaunch_ = true;
   return true;
 }
 
 void PopupSlot::MarkRunning() {
   SlotGuard guard(lock_);
   popupRunning_.store(1);
+  claimedSinceLaunch_ = true;
 }
 
 void PopupSlot::Publish(const PROCESS_INFORMATION& launched) {
@@ -78,6 +80,7 @@ void PopupSlot::Publish(const PROCESS_INFORMATION& launched) {
     SlotGuard guard(lock_);
     replaced = std::exchange(pi_, std::move(launch));
     offer_ = Offer::Launch;
+    claimedSinceLaunch_ = false;
   }
 }
 
@@ -122,6 +125,6 @@ void PopupSlot::Finish(PopupWatch& watch) {
   std::shared_ptr<PopupLaunch> released;
   SlotGuard guard(lock_);
   if (!finished.launch_ || pi_ != finished.launch_) return;
-  popupRunning_.store(0);
+  if (!claimedSinceLaunch_) popupRunning_.store(0);
   released = std::move(pi_);
 }

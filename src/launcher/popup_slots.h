@@ -85,10 +85,11 @@ class PopupSlot {
   // For the watcher, after each wake-up: the launch it was woken for, or
   // nothing when no launch is waiting to be taken (a stale wake-up).
   PopupWatch TakeLaunch();
-  // After the watcher acted on the exit code: clears the flag and lets go
-  // of the slot's handles, but only when the slot still holds the watched
-  // launch (not a newer one, nor none after another routine ended it).
-  // The watch is let go in every case.
+  // After the watcher acted on the exit code: lets go of the slot's handles
+  // and clears the flag, but only when the slot still holds the watched
+  // launch (not a newer one, nor none after another routine ended it). A
+  // claim made since that launch belongs to the next launch and keeps the
+  // flag set. The watch is let go in every case.
   void Finish(PopupWatch& watch);
 
  private:
@@ -98,6 +99,8 @@ class PopupSlot {
   mutable SRWLOCK lock_ = SRWLOCK_INIT;
   std::shared_ptr<PopupLaunch> pi_;
   Offer offer_ = Offer::None;
+  // The flag was claimed or marked again since `pi_` was published.
+  bool claimedSinceLaunch_ = false;
   std::atomic<std::int32_t> popupRunning_{0};
 };
 

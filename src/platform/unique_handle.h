@@ -77,8 +77,16 @@ struct EventSourceTraits {
   static void Close(Type source) { DeregisterEventSource(source); }
 };
 
+// CreateEnvironmentBlock's block, released with DestroyEnvironmentBlock.
+struct EnvironmentBlockTraits {
+  using Type = LPVOID;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type block) { DestroyEnvironmentBlock(block); }
+};
+
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
 using UniqueHkey = UniqueHandle<RegistryKeyTraits>;
 using UniqueScHandle = UniqueHandle<ServiceHandleTraits>;
 using UniqueEventSource = UniqueHandle<EventSourceTraits>;
+using UniqueEnvironmentBlock = UniqueHandle<EnvironmentBlockTraits>;
