@@ -53,6 +53,9 @@ void PlayStep(const Step& step, Scenario& scenario, Report& report) {
     return;
   }
   step.compiled.act(scenario);
+  for (std::string& failure : scenario.TakeStepFailures()) {
+    report.Record(step, Failed(std::move(failure)));
+  }
   if (!step.compiled.happens) return;
   if (step.background) {
     sim::RunReady();

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace koru::scn {
@@ -40,6 +41,11 @@ class Scenario {
   void RecordExit(uint32_t code) { lastExit_ = code; }
   std::optional<uint32_t> LastExit() const { return lastExit_; }
 
+  // A step that could not do what it says (a service start the machine
+  // refused): the runner reports it as a failure of that step.
+  void StepFailed(std::string what) { stepFailures_.push_back(std::move(what)); }
+  std::vector<std::string> TakeStepFailures() { return std::exchange(stepFailures_, {}); }
+
  private:
   struct Cursors {
     size_t search = 0;
@@ -50,6 +56,7 @@ class Scenario {
   std::map<Log, Cursors> cursors_;
   std::map<std::string, int> checkpointHandles_;
   std::optional<uint32_t> lastExit_;
+  std::vector<std::string> stepFailures_;
 };
 
 // The outcome of one expectation: whether it held and, when it did not,

@@ -3,6 +3,7 @@
 #include "verbs.h"
 
 #include "file_error.h"
+#include "service_verbs.h"
 
 namespace koru::scn {
 namespace {
@@ -20,6 +21,7 @@ VerbTable BuildStepVerbs() {
   VerbTable table;
   AddSetUpVerbs(table);
   AddRunningVerbs(table);
+  AddServiceVerbs(table);
   table.Add("expect", "expect WHAT ...", &CompileExpect);
   return table;
 }
@@ -29,6 +31,7 @@ VerbTable BuildExpectations() {
   AddTraceExpectations(table);
   AddSettingsExpectations(table);
   AddSystemExpectations(table);
+  AddServiceExpectations(table);
   return table;
 }
 

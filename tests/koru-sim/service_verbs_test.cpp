@@ -1,0 +1,73 @@
+// The service control manager's steps and expectations in koru-sim: what a
+// refused start or control reports, the status history in the language's
+// notation, and the lines the runner rejects before anything runs.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "runner.h"
+
+namespace koru::scn {
+namespace {
+
+class ServiceVerbs : public ::testing::Test {
+ protected:
+  int Run(const std::string& text) {
+    out_.str("");
+    err_.str("");
+    return RunScenario(text, "t.scn", {}, out_, err_);
+  }
+  // The "seen instead" of the failure on `line`.
+  std::string SeenAt(int line) const {
+    std::string out = out_.str();
+    size_t at = out.find("t.scn:" + std::to_string(line) + ": ");
+    if (at == std::string::npos) return "(no failure on line " + std::to_string(line) + ")";
+    size_t seen = out.find("seen instead: ", at);
+    size_t end = out.find('\n', seen);
+    return out.substr(seen + 14, end - seen - 14);
+  }
+
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+TEST_F(ServiceVerbs, AStartWithoutInstallationFailsTheStep) {
+  EXPECT_EQ(Run("service start\nexpect status STOPPED\nexpect statuses\nexpect threads 0\n"), 1);
+  EXPECT_EQ(SeenAt(1), "not started: the service is not installed (error 1060)");
+  EXPECT_NE(out_.str().find("koru-sim: 3 passed, 1 failed"), std::string::npos) << out_.str();
+}
+
+TEST_F(ServiceVerbs, TheHistoryIsShownInTheLanguagesNotation) {
+  EXPECT_EQ(Run(R"(run install
+service start
+expect statuses STOPPED/0/0/0
+expect statuses RUNNING/0/0/0x101
+expect status RUNNING
+expect threads 1
+)"),
+            1);
+  EXPECT_EQ(SeenAt(4), "STOPPED/0/0/0");
+  EXPECT_EQ(SeenAt(5), "STOPPED");
+  EXPECT_EQ(SeenAt(6), "0 live threads");
+}
+
+TEST_F(ServiceVerbs, ARefusedControlFailsUnlessTheStepSaysSo) {
+  EXPECT_EQ(Run("control stop\ncontrol 200 refused\n"), 1);
+  EXPECT_EQ(SeenAt(1), "refused: the service is not running (error 1062)");
+  EXPECT_EQ(SeenAt(2), "(no failure on line 2)");
+}
+
+TEST_F(ServiceVerbs, WrongLinesAreFileErrors) {
+  EXPECT_EQ(Run("service stop\n"), 2);
+  EXPECT_EQ(Run("control 0\n"), 2);
+  EXPECT_EQ(Run("control 256\n"), 2);
+  EXPECT_EQ(Run("control stop now\n"), 2);
+  EXPECT_EQ(Run("expect status HALTED\n"), 2);
+  EXPECT_EQ(Run("expect statuses RUNNING/0/0\n"), 2);
+  EXPECT_EQ(Run("restart now\n"), 2);
+  EXPECT_NE(err_.str().find("t.scn:1:"), std::string::npos) << err_.str();
+}
+
+}  // namespace
+}  // namespace koru::scn
