@@ -17,6 +17,8 @@
 #include <strsafe.h>
 #include <userenv.h>
 #include <wtsapi32.h>
+// Device-interface events: the broadcast records of SERVICE_CONTROL_DEVICEEVENT.
+#include <dbt.h>
 #else
 #include "sim/windows.h"
 #endif
