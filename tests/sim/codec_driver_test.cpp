@@ -1,0 +1,251 @@
+// The simulated codec driver: its five control codes and their buffer
+// sizes, the jack-state request held until a jack event, the start-up query
+// answered from the current jack state, planned completions and failures,
+// arrival and removal, and the log of what it received.
+#include <string>
+
+#include "device_io_fixture.h"
+#include "sim/windows.h"
+
+namespace sim_test {
+namespace {
+
+using sim::codec::FINISH_HEADPHONE;
+using sim::codec::FINISH_SPEAKER;
+using sim::codec::JACKSTATE_INITIAL;
+using sim::codec::JACKSTATE_NOTIFY;
+using sim::codec::MUTESTATE_NOTIFY;
+using Lines = std::vector<std::string>;
+
+class CodecDriverTest : public DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    file_ = Open();
+    ASSERT_NE(file_, INVALID_HANDLE_VALUE);
+  }
+  void TearDown() override {
+    if (sim::ProgramAlive()) CloseHandle(file_);
+    DeviceTest::TearDown();
+  }
+  Call& Notify() { return SendAndSettle(file_, JACKSTATE_NOTIFY, {}, 1); }
+  Call& Initial() { return SendAndSettle(file_, JACKSTATE_INITIAL, {}, 1); }
+
+  HANDLE file_ = nullptr;
+};
+
+using CodecProtocolTest = CodecDriverTest;
+using CodecJackTest = CodecDriverTest;
+using CodecPlanTest = CodecDriverTest;
+using CodecDeviceTest = CodecDriverTest;
+
+// ---- the five codes and their sizes ----------------------------------------------
+
+TEST_F(CodecProtocolTest, AcknowledgementsAndMuteStateTakeOneByteIn) {
+  for (DWORD code : {FINISH_SPEAKER, FINISH_HEADPHONE, MUTESTATE_NOTIFY}) {
+    Call& call = SendAndSettle(file_, code, {1});
+    EXPECT_TRUE(call.ok) << sim::codec::CodeName(code) << " error " << call.error;
+    EXPECT_EQ(call.bytes, 0u) << sim::codec::CodeName(code);
+  }
+  EXPECT_EQ(LogLines(), (Lines{"FINISH_SPEAKER in=1 ok 0", "FINISH_HEADPHONE in=1 ok 0",
+                               "MUTESTATE_NOTIFY in=1 ok 0"}));
+}
+
+TEST_F(CodecProtocolTest, WrongSizesFailWithInvalidParameter) {
+  struct Case {
+    DWORD code;
+    std::vector<BYTE> input;
+    DWORD outputSize;
+  };
+  const Case cases[] = {
+      {FINISH_SPEAKER, {}, 0},   {FINISH_HEADPHONE, {1, 2}, 0}, {MUTESTATE_NOTIFY, {1}, 1},
+      {JACKSTATE_NOTIFY, {}, 0}, {JACKSTATE_INITIAL, {0}, 1},   {JACKSTATE_INITIAL, {}, 2},
+  };
+  for (const Case& c : cases) {
+    Call& call = SendAndSettle(file_, c.code, c.input, c.outputSize);
+    EXPECT_FALSE(call.ok) << sim::codec::CodeName(c.code) << " in " << c.input.size() << " out "
+                          << c.outputSize;
+    EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_INVALID_PARAMETER))
+        << sim::codec::CodeName(c.code);
+  }
+  EXPECT_EQ(sim::codec::Requests().size(), std::size(cases)) << "each one reached the driver";
+  EXPECT_EQ(sim::codec::QueuedJackEvents(), 0u);
+}
+
+TEST_F(CodecProtocolTest, UnknownCodeIsAnInvalidFunction) {
+  Call& call = SendAndSettle(file_, 0x00220400, {1});
+  EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+  EXPECT_EQ(LogLines(), Lines{"0x00220400 in=1 failed 1"});
+}
+
+TEST_F(CodecProtocolTest, LogKeepsCodeInputOutputSizeAndHandle) {
+  SendAndSettle(file_, FINISH_HEADPHONE, {3});
+  Notify();
+  ASSERT_EQ(sim::codec::Requests().size(), 2u);
+  const sim::codec::Request& finish = sim::codec::Requests()[0];
+  EXPECT_EQ(finish.code, FINISH_HEADPHONE);
+  EXPECT_EQ(finish.input, std::vector<uint8_t>{3});
+  EXPECT_EQ(finish.outputSize, 0u);
+  EXPECT_EQ(finish.handle, file_);
+  const sim::codec::Request& notify = sim::codec::Requests()[1];
+  EXPECT_EQ(notify.outputSize, 1u);
+  EXPECT_EQ(notify.outcome, sim::codec::Outcome::Pending);
+}
+
+// ---- jack events and the current jack state --------------------------------------
+
+TEST_F(CodecJackTest, NotifyStaysPendingUntilAJackEvent) {
+  Call& call = Notify();
+  EXPECT_FALSE(call.returned);
+  sim::codec::Jack(2);
+  sim::Settle();
+  EXPECT_TRUE(call.ok);
+  EXPECT_EQ(call.bytes, 1u);
+  EXPECT_EQ(call.output, 2);
+}
+
+TEST_F(CodecJackTest, EventsWaitFirstInFirstOut) {
+  sim::codec::Jack(1);
+  sim::codec::Jack(0);
+  EXPECT_EQ(sim::codec::QueuedJackEvents(), 2u);
+  EXPECT_EQ(Notify().output, 1);
+  EXPECT_EQ(Notify().output, 0);
+  EXPECT_FALSE(Notify().returned);
+  EXPECT_EQ(sim::codec::QueuedJackEvents(), 0u);
+}
+
+TEST_F(CodecJackTest, InitialAnswersAtOnceFromTheCurrentJackState) {
+  Call& first = Initial();
+  EXPECT_TRUE(first.ok);
+  EXPECT_EQ(first.bytes, 1u);
+  EXPECT_EQ(first.output, 0) << "0 by default";
+  sim::codec::SetCurrentJack(1);
+  EXPECT_EQ(Initial().output, 1);
+}
+
+TEST_F(CodecJackTest, JackEventsOtherThanEndAndResetBecomeTheCurrentState) {
+  sim::codec::Jack(2);
+  EXPECT_EQ(sim::codec::CurrentJack(), 2);
+  sim::codec::Jack(3);
+  sim::codec::Jack(4);
+  EXPECT_EQ(sim::codec::CurrentJack(), 2);
+  sim::codec::Jack(7);
+  EXPECT_EQ(sim::codec::CurrentJack(), 7);
+  EXPECT_EQ(Initial().output, 7) << "the queued events do not stand in the start-up query's way";
+  EXPECT_EQ(sim::codec::QueuedJackEvents(), 4u);
+}
+
+TEST_F(CodecJackTest, OldestPendingNotifyIsCompletedFirst) {
+  HANDLE other = Open();
+  Call& first = Notify();
+  Call& second = SendAndSettle(other, JACKSTATE_NOTIFY, {}, 1);
+  sim::codec::Jack(1);
+  sim::Settle();
+  EXPECT_TRUE(first.returned);
+  EXPECT_FALSE(second.returned);
+  CloseHandle(other);
+}
+
+// ---- planned completions and failures --------------------------------------------
+
+TEST_F(CodecPlanTest, CompleteWithZeroBytesLeavesTheByte) {
+  sim::codec::Complete(0);
+  Call& call = Initial();
+  EXPECT_TRUE(call.ok);
+  EXPECT_EQ(call.bytes, 0u);
+  EXPECT_EQ(call.output, 0xEE) << "the driver wrote nothing";
+  EXPECT_EQ(LogLines(), Lines{"JACKSTATE_INITIAL in= ok 0"});
+}
+
+TEST_F(CodecPlanTest, CompleteWritesTheValueWithAnyCount) {
+  sim::codec::Complete(0, 1);
+  sim::codec::Complete(1, 4);
+  Call& zero = Notify();
+  EXPECT_EQ(zero.bytes, 0u);
+  EXPECT_EQ(zero.output, 1);
+  Call& one = Notify();
+  EXPECT_EQ(one.bytes, 1u);
+  EXPECT_EQ(one.output, 4);
+  EXPECT_EQ(sim::codec::CurrentJack(), 0) << "a planned completion is no jack event";
+}
+
+TEST_F(CodecPlanTest, PlanCompletesThePendingRequestAtOnce) {
+  Call& call = Notify();
+  sim::codec::Fail(ERROR_DEVICE_NOT_CONNECTED);
+  sim::Settle();
+  EXPECT_FALSE(call.ok);
+  EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_EQ(sim::codec::PlannedCompletions(), 0u);
+}
+
+TEST_F(CodecPlanTest, FailDefaultsToGeneralFailure) {
+  sim::codec::Fail();
+  Call& call = Initial();
+  EXPECT_FALSE(call.ok);
+  EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_GEN_FAILURE));
+}
+
+TEST_F(CodecPlanTest, PlansGoBeforeQueuedJackEventsAndSkipOtherCodes) {
+  sim::codec::Jack(1);
+  sim::codec::Fail(5);
+  EXPECT_TRUE(SendAndSettle(file_, MUTESTATE_NOTIFY, {1}).ok) << "not a jack-state request";
+  EXPECT_EQ(Notify().error, 5u);
+  EXPECT_EQ(Notify().output, 1);
+}
+
+// ---- the device coming and going --------------------------------------------------
+
+TEST_F(CodecDeviceTest, ArrivalAddsTheDefaultInterfaceWhenThereIsNone) {
+  sim::Reset();
+  sim::codec::Arrive(3);
+  std::vector<sim::devices::Interface> interfaces = sim::devices::Interfaces();
+  ASSERT_EQ(interfaces.size(), 1u);
+  EXPECT_EQ(interfaces[0].path, sim::codec::DEFAULT_PATH);
+  EXPECT_EQ(interfaces[0].description, sim::codec::DEFAULT_NAME);
+  EXPECT_TRUE(interfaces[0].present);
+  ASSERT_EQ(sim::devices::Announcements().size(), 1u);
+  EXPECT_EQ(sim::devices::Announcements()[0].event, sim::devices::Event::Arrival);
+  EXPECT_EQ(sim::devices::Announcements()[0].deviceType, 3u);
+  EXPECT_EQ(sim::devices::Announcements()[0].path, sim::codec::DEFAULT_PATH);
+}
+
+TEST_F(CodecDeviceTest, RemovalAndArrivalChangePresenceAndAnnounce) {
+  sim::codec::Remove();
+  EXPECT_FALSE(sim::devices::Interfaces()[0].present);
+  sim::codec::Arrive();
+  EXPECT_TRUE(sim::devices::Interfaces()[0].present);
+  ASSERT_EQ(sim::devices::Announcements().size(), 2u);
+  EXPECT_EQ(sim::devices::Announcements()[0].event, sim::devices::Event::RemoveComplete);
+  EXPECT_EQ(sim::devices::Announcements()[1].deviceType, sim::devices::DEVICE_INTERFACE_TYPE);
+  EXPECT_EQ(sim::devices::Interfaces().size(), 1u) << "the same interface came back";
+}
+
+TEST_F(CodecDeviceTest, StateLivesAcrossProcessLivesUntilReset) {
+  sim::codec::SetCurrentJack(1);
+  sim::codec::Jack(0);
+  SendAndSettle(file_, MUTESTATE_NOTIFY, {1});
+  sim::EndProgram();
+  StartProcess();
+  EXPECT_EQ(sim::codec::CurrentJack(), 0);
+  EXPECT_EQ(sim::codec::QueuedJackEvents(), 1u);
+  EXPECT_EQ(sim::codec::Requests().size(), 1u);
+  EXPECT_EQ(sim::devices::Interfaces().size(), 1u);
+  file_ = Open();
+  sim::Reset();
+  EXPECT_EQ(sim::codec::CurrentJack(), 0);
+  EXPECT_EQ(sim::codec::QueuedJackEvents(), 0u);
+  EXPECT_EQ(sim::codec::Requests().size(), 0u);
+  EXPECT_TRUE(sim::devices::Interfaces().empty());
+}
+
+TEST_F(CodecProtocolTest, CodeNamesAreTheScenarioNames) {
+  EXPECT_EQ(sim::codec::CodeName(0x0022041E), "FINISH_SPEAKER");
+  EXPECT_EQ(sim::codec::CodeName(0x00220422), "FINISH_HEADPHONE");
+  EXPECT_EQ(sim::codec::CodeName(0x00220426), "JACKSTATE_NOTIFY");
+  EXPECT_EQ(sim::codec::CodeName(0x0022042A), "JACKSTATE_INITIAL");
+  EXPECT_EQ(sim::codec::CodeName(0x0022042E), "MUTESTATE_NOTIFY");
+  EXPECT_EQ(sim::codec::CodeName(0x00220432), "0x00220432");
+}
+
+}  // namespace
+}  // namespace sim_test

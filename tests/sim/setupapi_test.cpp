@@ -1,0 +1,312 @@
+// SetupAPI on the machine: interface sets of one class, their enumeration,
+// the detail and property size handshakes, and the set handles' audit.
+#include <string>
+
+#include "device_io_fixture.h"
+#include "sim/windows.h"
+
+namespace sim_test {
+namespace {
+
+constexpr GUID kOtherClass = {0x11111111, 0x2222, 0x3333, {4, 5, 6, 7, 8, 9, 10, 11}};
+constexpr DWORD kInterfaceFlags = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
+const std::wstring kSecondPath =
+    L"\\\\?\\ROOT#KORUCODEC#0001#{f27cdc00-203e-4107-a503-21211537ea43}";
+
+class SetupApiTest : public DeviceTest {
+ protected:
+  static HDEVINFO CodecSet(DWORD flags = kInterfaceFlags) {
+    return SetupDiGetClassDevsW(&sim::codec::INTERFACE_CLASS, nullptr, nullptr, flags);
+  }
+  static SP_DEVICE_INTERFACE_DATA InterfaceData() {
+    SP_DEVICE_INTERFACE_DATA data{};
+    data.cbSize = sizeof data;
+    return data;
+  }
+  static SP_DEVINFO_DATA DeviceData() {
+    SP_DEVINFO_DATA data{};
+    data.cbSize = sizeof data;
+    return data;
+  }
+  // The paths of the set's codec interfaces, in enumeration order.
+  static std::vector<std::wstring> Paths(HDEVINFO set);
+  // The interface data and device data of member `index`.
+  static void Member(HDEVINFO set, DWORD index, SP_DEVICE_INTERFACE_DATA& interface,
+                     SP_DEVINFO_DATA& device);
+};
+
+std::vector<std::wstring> SetupApiTest::Paths(HDEVINFO set) {
+  std::vector<std::wstring> paths;
+  SP_DEVICE_INTERFACE_DATA interface = InterfaceData();
+  for (DWORD i = 0;
+       SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, i, &interface);
+       ++i) {
+    alignas(SP_DEVICE_INTERFACE_DETAIL_DATA_W) BYTE buffer[1024];
+    auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer);
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+    if (!SetupDiGetDeviceInterfaceDetailW(set, &interface, detail, sizeof buffer, nullptr,
+                                          nullptr)) {
+      paths.push_back(L"(detail failed)");
+      continue;
+    }
+    paths.emplace_back(detail->DevicePath);
+  }
+  return paths;
+}
+
+void SetupApiTest::Member(HDEVINFO set, DWORD index, SP_DEVICE_INTERFACE_DATA& interface,
+                          SP_DEVINFO_DATA& device) {
+  interface = InterfaceData();
+  device = DeviceData();
+  ASSERT_TRUE(
+      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, index, &interface));
+  alignas(SP_DEVICE_INTERFACE_DETAIL_DATA_W) BYTE buffer[1024];
+  auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer);
+  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+  ASSERT_TRUE(
+      SetupDiGetDeviceInterfaceDetailW(set, &interface, detail, sizeof buffer, nullptr, &device));
+}
+
+// ---- sets and enumeration ------------------------------------------------------
+
+TEST_F(SetupApiTest, SetListsThePresentInterfacesOfItsClassInOrder) {
+  sim::codec::Present(kSecondPath, L"Second");
+  sim::devices::AddInterface({kOtherClass, L"\\\\?\\OTHER#1", L"Other", std::nullopt, true});
+  sim::devices::AddInterface(
+      {sim::codec::INTERFACE_CLASS, L"\\\\?\\ROOT#GONE", L"Gone", std::nullopt, false});
+  HDEVINFO set = CodecSet();
+  ASSERT_NE(set, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Paths(set), (std::vector<std::wstring>{sim::codec::DEFAULT_PATH, kSecondPath}));
+  EXPECT_EQ(sim::OpenHandles()["DeviceInfoSet"], 1);
+  EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
+  EXPECT_EQ(sim::OpenHandles()["DeviceInfoSet"], 0);
+}
+
+TEST_F(SetupApiTest, WithoutPresentFlagAbsentInterfacesAreListedInactive) {
+  sim::devices::SetPresent(sim::codec::DEFAULT_PATH, false);
+  HDEVINFO set = CodecSet(DIGCF_DEVICEINTERFACE);
+  SP_DEVICE_INTERFACE_DATA interface = InterfaceData();
+  interface.Flags = kPoison;
+  ASSERT_TRUE(
+      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface));
+  EXPECT_EQ(interface.Flags, 0u) << "an absent interface is not SPINT_ACTIVE";
+  EXPECT_EQ(interface.InterfaceClassGuid, sim::codec::INTERFACE_CLASS);
+  SetupDiDestroyDeviceInfoList(set);
+
+  set = CodecSet();
+  SetLastError(kPoison);
+  EXPECT_FALSE(
+      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, ASetIsASnapshotOfItsMoment) {
+  HDEVINFO set = CodecSet();
+  sim::codec::Present(kSecondPath, L"Second");
+  EXPECT_EQ(Paths(set), std::vector<std::wstring>{sim::codec::DEFAULT_PATH});
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, EnumerationRefusesAWrongSizeAndEndsWithNoMoreItems) {
+  HDEVINFO set = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface = InterfaceData();
+  interface.cbSize = 28;
+  SetLastError(kPoison);
+  EXPECT_FALSE(
+      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_USER_BUFFER));
+
+  interface = InterfaceData();
+  SetLastError(kPoison);
+  EXPECT_FALSE(
+      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 1, &interface));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  SetLastError(kPoison);
+  EXPECT_FALSE(SetupDiEnumDeviceInterfaces(set, nullptr, &kOtherClass, 0, &interface));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, UnsupportedSetsAreRefused) {
+  SetLastError(kPoison);
+  EXPECT_EQ(SetupDiGetClassDevsW(nullptr, nullptr, nullptr, kInterfaceFlags), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  SetLastError(kPoison);
+  EXPECT_EQ(CodecSet(DIGCF_PRESENT), INVALID_HANDLE_VALUE) << "device setup classes";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+  EXPECT_EQ(sim::OpenHandles()["DeviceInfoSet"], 0);
+}
+
+TEST_F(SetupApiTest, PlannedFaultFailsTheSet) {
+  sim::Fail("SetupDiGetClassDevsW", {});
+  SetLastError(kPoison);
+  EXPECT_EQ(CodecSet(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  HDEVINFO set = CodecSet();
+  EXPECT_NE(set, INVALID_HANDLE_VALUE) << "the fault was planned once";
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+// ---- interface detail ----------------------------------------------------------
+
+TEST_F(SetupApiTest, DetailHandshakeGivesTheRequiredSizeFirst) {
+  HDEVINFO set = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface = InterfaceData();
+  ASSERT_TRUE(
+      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface));
+  DWORD required = kPoison;
+  SetLastError(kPoison);
+  EXPECT_FALSE(SetupDiGetDeviceInterfaceDetailW(set, &interface, nullptr, 0, &required, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  const std::wstring path = sim::codec::DEFAULT_PATH;
+  EXPECT_EQ(required, 4 + (path.size() + 1) * sizeof(WCHAR))
+      << "the fixed part before DevicePath, the path and its terminator";
+
+  std::vector<BYTE> buffer(required);
+  auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer.data());
+  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+  SetLastError(kPoison);
+  EXPECT_FALSE(
+      SetupDiGetDeviceInterfaceDetailW(set, &interface, detail, required - 1, nullptr, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+
+  SP_DEVINFO_DATA device = DeviceData();
+  device.DevInst = kPoison;
+  EXPECT_TRUE(
+      SetupDiGetDeviceInterfaceDetailW(set, &interface, detail, required, nullptr, &device));
+  EXPECT_EQ(std::wstring(detail->DevicePath), path);
+  EXPECT_NE(device.DevInst, kPoison) << "the device data is filled for the property calls";
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, DetailRefusesAWrongCbSize) {
+  HDEVINFO set = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface = InterfaceData();
+  SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface);
+  alignas(SP_DEVICE_INTERFACE_DETAIL_DATA_W) BYTE buffer[1024];
+  auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_W>(buffer);
+  // The whole buffer's size, or the 32-bit fixed part, instead of 8.
+  for (DWORD wrong : {DWORD{sizeof buffer}, DWORD{6}}) {
+    detail->cbSize = wrong;
+    SetLastError(kPoison);
+    EXPECT_FALSE(
+        SetupDiGetDeviceInterfaceDetailW(set, &interface, detail, sizeof buffer, nullptr, nullptr))
+        << "cbSize " << wrong;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_USER_BUFFER)) << "cbSize " << wrong;
+  }
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, InterfaceDataOfAnotherSetIsRefused) {
+  HDEVINFO first = CodecSet();
+  HDEVINFO second = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface = InterfaceData();
+  SetupDiEnumDeviceInterfaces(first, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface);
+  DWORD required = kPoison;
+  SetLastError(kPoison);
+  EXPECT_FALSE(
+      SetupDiGetDeviceInterfaceDetailW(second, &interface, nullptr, 0, &required, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(required, kPoison);
+  SetupDiDestroyDeviceInfoList(first);
+  SetupDiDestroyDeviceInfoList(second);
+}
+
+// ---- registry properties -------------------------------------------------------
+
+TEST_F(SetupApiTest, DescriptionHandshakeAndType) {
+  HDEVINFO set = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface;
+  SP_DEVINFO_DATA device;
+  Member(set, 0, interface, device);
+  DWORD required = kPoison;
+  DWORD type = kPoison;
+  SetLastError(kPoison);
+  EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_DEVICEDESC, &type, nullptr, 0,
+                                                 &required));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  const std::wstring name = sim::codec::DEFAULT_NAME;
+  EXPECT_EQ(required, (name.size() + 1) * sizeof(WCHAR));
+
+  std::vector<WCHAR> text(required / sizeof(WCHAR), L'#');
+  EXPECT_TRUE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_DEVICEDESC, &type,
+                                                reinterpret_cast<PBYTE>(text.data()), required,
+                                                nullptr));
+  EXPECT_EQ(std::wstring(text.data()), name);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, MissingLocationIsInvalidData) {
+  HDEVINFO set = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface;
+  SP_DEVINFO_DATA device;
+  Member(set, 0, interface, device);
+  DWORD required = kPoison;
+  SetLastError(kPoison);
+  EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_LOCATION_INFORMATION, nullptr,
+                                                 nullptr, 0, &required));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+  EXPECT_EQ(required, kPoison);
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, LocationOfADeviceThatHasOne) {
+  sim::codec::Present(sim::codec::DEFAULT_PATH, sim::codec::DEFAULT_NAME,
+                      L"Internal High Definition Audio Bus");
+  HDEVINFO set = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface;
+  SP_DEVINFO_DATA device;
+  Member(set, 0, interface, device);
+  WCHAR text[64] = {};
+  DWORD required = kPoison;
+  EXPECT_TRUE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_LOCATION_INFORMATION, nullptr,
+                                                reinterpret_cast<PBYTE>(text), sizeof text,
+                                                &required));
+  EXPECT_EQ(std::wstring(text), L"Internal High Definition Audio Bus");
+  EXPECT_EQ(required, 35 * sizeof(WCHAR));
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(SetupApiTest, PropertyRefusesAWrongDeviceDataSize) {
+  HDEVINFO set = CodecSet();
+  SP_DEVICE_INTERFACE_DATA interface;
+  SP_DEVINFO_DATA device;
+  Member(set, 0, interface, device);
+  device.cbSize = 28;
+  DWORD required = kPoison;
+  SetLastError(kPoison);
+  EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_DEVICEDESC, nullptr, nullptr,
+                                                 0, &required));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_USER_BUFFER));
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+// ---- the set handle ------------------------------------------------------------
+
+TEST_F(SetupApiTest, DestroyingTwiceFailsAndIsRecorded) {
+  HDEVINFO set = CodecSet();
+  EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
+  SetLastError(kPoison);
+  EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  ASSERT_EQ(sim::HandleFaults().size(), 1u);
+  EXPECT_NE(sim::HandleFaults()[0].find("is closed already (it was a DeviceInfoSet)"),
+            std::string::npos)
+      << sim::HandleFaults()[0];
+  AllowHandleFaults();
+}
+
+TEST_F(SetupApiTest, CloseHandleDoesNotCloseASet) {
+  HDEVINFO set = CodecSet();
+  EXPECT_FALSE(CloseHandle(set));
+  ASSERT_EQ(sim::HandleFaults().size(), 1u);
+  EXPECT_NE(sim::HandleFaults()[0].find("DeviceInfoSet"), std::string::npos)
+      << sim::HandleFaults()[0];
+  EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set)) << "the set stays open";
+  AllowHandleFaults();
+}
+
+}  // namespace
+}  // namespace sim_test
