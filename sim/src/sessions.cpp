@@ -78,6 +78,11 @@ DWORD ConsoleSession() {
   return Sessions().consoleSession;
 }
 
+bool UserLoggedOn() {
+  auto lock = Lock();
+  return Sessions().userLoggedOn;
+}
+
 void AddFile(const std::wstring& path) {
   auto lock = Lock();
   Sessions().files.push_back(path);

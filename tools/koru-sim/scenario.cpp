@@ -3,12 +3,13 @@
 
 #include "sim/machine.h"
 #include "sim/services.h"
+#include "sim/sessions.h"
 #include "trace_log.h"
 
 namespace koru::scn {
 
 const std::vector<Log>& KeptLogs() {
-  static const std::vector<Log> logs = {Log::Trace, Log::Events};
+  static const std::vector<Log> logs = {Log::Trace, Log::Events, Log::Launches};
   return logs;
 }
 
@@ -18,8 +19,9 @@ size_t LogLength(Log log) {
       return ServiceTrace().size();
     case Log::Events:
       return sim::eventlog::Records().size();
-    case Log::DriverRequests:
     case Log::Launches:
+      return sim::sessions::Launches().size();
+    case Log::DriverRequests:
       break;
   }
   return 0;

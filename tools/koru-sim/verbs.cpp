@@ -3,6 +3,7 @@
 #include "verbs.h"
 
 #include "file_error.h"
+#include "session_verbs.h"
 #include "service_verbs.h"
 
 namespace koru::scn {
@@ -21,6 +22,7 @@ VerbTable BuildStepVerbs() {
   VerbTable table;
   AddSetUpVerbs(table);
   AddRunningVerbs(table);
+  AddSessionVerbs(table);
   AddServiceVerbs(table);
   table.Add("expect", "expect WHAT ...", &CompileExpect);
   return table;
@@ -31,6 +33,7 @@ VerbTable BuildExpectations() {
   AddTraceExpectations(table);
   AddSettingsExpectations(table);
   AddSystemExpectations(table);
+  AddPopupExpectations(table);
   AddServiceExpectations(table);
   return table;
 }

@@ -21,6 +21,7 @@ inline constexpr DWORD kNoConsoleSession = 0xFFFFFFFF;
 // logged on there. A new machine has session 1 with a user logged on.
 void SetConsole(DWORD sessionId, bool userLoggedOn);
 DWORD ConsoleSession();
+bool UserLoggedOn();
 
 // Executable files that exist besides the defaults: the service's own
 // executable and the three popups beside it, in the directory of the
