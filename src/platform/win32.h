@@ -19,6 +19,18 @@
 #include <wtsapi32.h>
 // Device-interface events: the broadcast records of SERVICE_CONTROL_DEVICEEVENT.
 #include <dbt.h>
+// COM and the audio stack: the MMDevice API, endpoint volume, device topology.
+#include <objbase.h>
+#include <devicetopology.h>
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+// The SDK's COM interfaces have public non-virtual destructors (objects end
+// through Release), so every class that implements one trips GCC's
+// -Wnon-virtual-dtor here. The host build, whose interfaces have protected
+// destructors, keeps the warning for every class of the service.
+#if defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+#endif
 #else
 #include "sim/windows.h"
 #endif

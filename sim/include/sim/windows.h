@@ -2,7 +2,9 @@
 // of the SDK headers when it is built for Linux.
 #pragma once
 
+#include "sim/win32/audio.h"
 #include "sim/win32/base.h"
+#include "sim/win32/com.h"
 #include "sim/win32/devio.h"
 #include "sim/win32/dbt.h"
 #include "sim/win32/kernel.h"

@@ -1,0 +1,92 @@
+// The two policy-config objects: endpoint properties written into the
+// endpoint's own store or its effects store, and the default endpoint set
+// per role. SetDefaultEndpoint refuses an endpoint that is not active and
+// then changes nothing.
+#include <cstring>
+
+#include "audio_objects.h"
+#include "com_objects.h"
+
+namespace sim::audio {
+namespace {
+
+using com::BeginCall;
+using com::NotModelled;
+
+StoredValue Stored(const PROPVARIANT& value) {
+  StoredValue stored;
+  stored.vt = value.vt;
+  if (value.vt == VT_LPWSTR) {
+    stored.text = value.pwszVal != nullptr ? value.pwszVal : L"";
+    return stored;
+  }
+  std::memcpy(&stored.bits, &value.dblVal, sizeof stored.bits);
+  return stored;
+}
+
+bool ValidRole(ERole role) { return role >= eConsole && role < ERole_enum_count; }
+
+class PolicyConfig final : public com::Object<IPolicyConfig> {
+ public:
+  PolicyConfig() : Object("") {}
+
+  HRESULT STDMETHODCALLTYPE SetPropertyValue(LPCWSTR deviceId, BOOL bFxStore,
+                                             const PROPERTYKEY* key, PROPVARIANT* value) override {
+    if (auto error = BeginCall(*this, "IPolicyConfig::SetPropertyValue")) return *error;
+    if (deviceId == nullptr || key == nullptr || value == nullptr) return E_POINTER;
+    auto lock = Lock();
+    EndpointRecord* endpoint = FindById(deviceId);
+    if (endpoint == nullptr) return E_NOTFOUND;
+    WriteProperty(*endpoint, bFxStore != FALSE, *key, Stored(*value));
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE UnusedSlot3() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot4() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot5() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot6() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot7() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot8() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot9() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot10() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot11() override { return Unused(); }
+
+ private:
+  HRESULT Unused() { return NotModelled(*this, "IPolicyConfig::(unused slot)"); }
+};
+
+class PolicyConfigVista final : public com::Object<IPolicyConfigVista> {
+ public:
+  PolicyConfigVista() : Object("") {}
+
+  // An endpoint that is not active is not among the candidates: E_NOTFOUND.
+  HRESULT STDMETHODCALLTYPE SetDefaultEndpoint(LPCWSTR deviceId, ERole role) override {
+    if (auto error = BeginCall(*this, "IPolicyConfigVista::SetDefaultEndpoint")) return *error;
+    if (deviceId == nullptr) return E_POINTER;
+    if (!ValidRole(role)) return E_INVALIDARG;
+    auto lock = Lock();
+    const EndpointRecord* endpoint = FindById(deviceId);
+    if (endpoint == nullptr || !SetDefault(*endpoint, role)) return E_NOTFOUND;
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE UnusedSlot3() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot4() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot5() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot6() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot7() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot8() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot9() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot10() override { return Unused(); }
+  HRESULT STDMETHODCALLTYPE UnusedSlot11() override { return Unused(); }
+
+ private:
+  HRESULT Unused() { return NotModelled(*this, "IPolicyConfigVista::(unused slot)"); }
+};
+
+}  // namespace
+
+IPolicyConfig* NewPolicyConfig() { return com::NewObject<PolicyConfig>(); }
+IPolicyConfigVista* NewPolicyConfigVista() { return com::NewObject<PolicyConfigVista>(); }
+
+}  // namespace sim::audio

@@ -1,0 +1,131 @@
+// COM apartments and object creation on the simulated machine.
+#include "audio_fixture.h"
+
+namespace sim_test {
+namespace {
+
+using ComApartmentTest = AudioTest;
+using ComCreateTest = AudioTest;
+
+const IID& EnumeratorIid() { return sim::com::InterfaceOf<IMMDeviceEnumerator>::iid; }
+
+TEST_F(ComApartmentTest, TheFirstInitialisationPicksTheModel) {
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE), S_OK);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+  EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+}
+
+TEST_F(ComApartmentTest, CoInitializeOnAMultithreadedThreadChangesMode) {
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  EXPECT_EQ(CoInitialize(nullptr), RPC_E_CHANGED_MODE);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+}
+
+TEST_F(ComApartmentTest, BalancedUninitialisationLetsTheThreadChooseAgain) {
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  ASSERT_EQ(CoInitialize(nullptr), S_FALSE);
+  CoUninitialize();
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+  CoUninitialize();
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+}
+
+TEST_F(ComApartmentTest, BadArgumentsAreRefused) {
+  int reserved = 0;
+  EXPECT_EQ(CoInitializeEx(&reserved, COINIT_MULTITHREADED), E_INVALIDARG);
+  EXPECT_EQ(CoInitializeEx(nullptr, 0x100), E_INVALIDARG);
+  // Neither counted as an initialisation.
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+}
+
+TEST_F(ComApartmentTest, EachThreadHasItsOwnApartment) {
+  StartProcess();
+  HRESULT first = E_FAIL;
+  HRESULT second = E_FAIL;
+  sim::StartThread([&] { first = CoInitializeEx(nullptr, COINIT_MULTITHREADED); });
+  sim::StartThread([&] { second = CoInitialize(nullptr); });
+  sim::Settle();
+  EXPECT_EQ(first, S_OK);
+  EXPECT_EQ(second, S_OK);
+}
+
+TEST_F(ComApartmentTest, ANewMachineForgetsTheApartments) {
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  sim::Reset();
+  EXPECT_EQ(CoInitialize(nullptr), S_OK);
+}
+
+TEST_F(ComCreateTest, AThreadWithoutComCannotCreate) {
+  void* object = reinterpret_cast<void*>(0x1);
+  EXPECT_EQ(CoCreateInstance(sim::com::kMMDeviceEnumeratorClass, nullptr, CLSCTX_ALL,
+                             EnumeratorIid(), &object),
+            CO_E_NOTINITIALIZED);
+  EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(ComCreateTest, TheRegisteredClassesAnswerTheirInterfaces) {
+  JoinCom();
+  struct Case {
+    CLSID clsid;
+    IID iid;
+  } cases[] = {
+      {sim::com::kMMDeviceEnumeratorClass, EnumeratorIid()},
+      {CLSID_PolicyConfigClient, IID_IPolicyConfig},
+      {CLSID_PolicyConfigVistaClient, IID_IPolicyConfigVista},
+  };
+  for (const Case& c : cases) {
+    IUnknown* object = nullptr;
+    ASSERT_EQ(
+        CoCreateInstance(c.clsid, nullptr, CLSCTX_ALL, c.iid, reinterpret_cast<void**>(&object)),
+        S_OK);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->Release(), 0u);
+  }
+}
+
+TEST_F(ComCreateTest, RefusalsLeaveTheOutParameterNull) {
+  JoinCom();
+  constexpr CLSID kUnknownClass = {0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}};
+  RecordingClient outer;
+  struct Case {
+    CLSID clsid;
+    IUnknown* outer;
+    DWORD context;
+    IID iid;
+    HRESULT expected;
+  } cases[] = {
+      {kUnknownClass, nullptr, CLSCTX_ALL, EnumeratorIid(), REGDB_E_CLASSNOTREG},
+      {CLSID_PolicyConfigVistaClient, nullptr, CLSCTX_ALL, IID_IPolicyConfig, E_NOINTERFACE},
+      {sim::com::kMMDeviceEnumeratorClass, nullptr, CLSCTX_LOCAL_SERVER, EnumeratorIid(),
+       REGDB_E_CLASSNOTREG},
+      {sim::com::kMMDeviceEnumeratorClass, &outer, CLSCTX_ALL, EnumeratorIid(),
+       CLASS_E_NOAGGREGATION},
+  };
+  for (const Case& c : cases) {
+    void* object = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(CoCreateInstance(c.clsid, c.outer, c.context, c.iid, &object), c.expected);
+    EXPECT_EQ(object, nullptr);
+  }
+  EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, EnumeratorIid(), nullptr),
+            E_POINTER);
+}
+
+TEST_F(ComCreateTest, PlannedFaultsFailWithTheirCodeOrEFail) {
+  JoinCom();
+  sim::Fail("CoCreateInstance", {});
+  sim::FaultSpec coded;
+  coded.skip = 1;
+  coded.error = static_cast<uint32_t>(E_OUTOFMEMORY);
+  sim::Fail("CoInitializeEx", coded);
+  void* object = nullptr;
+  EXPECT_EQ(CoCreateInstance(sim::com::kMMDeviceEnumeratorClass, nullptr, CLSCTX_ALL,
+                             EnumeratorIid(), &object),
+            E_FAIL);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), E_OUTOFMEMORY);
+}
+
+}  // namespace
+}  // namespace sim_test
