@@ -2,15 +2,16 @@
 // registrations of its status handle for an interface class, and the
 // announcements that reach them as SERVICE_CONTROL_DEVICEEVENT through the
 // service's control queue.
-#include "sim/win32/dbt.h"
+#include "device_notify.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "kernel.h"
 #include "services_control.h"
+#include "sim/win32/dbt.h"
 
 namespace sim {
 namespace {
@@ -81,9 +82,8 @@ std::vector<std::byte> EventData(const GUID& cls, DWORD devType, const std::wstr
 
 namespace services {
 
-int DeliverDeviceInterfaceEvent(const GUID& cls, DWORD eventType, DWORD devType,
-                                const std::wstring& path) {
-  auto lock = Lock();
+int QueueDeviceInterfaceEvent(const GUID& cls, DWORD eventType, DWORD devType,
+                              const std::wstring& path) {
   std::shared_ptr<ServiceRun> run = LiveRun();
   if (!run || run->statusHandle == nullptr || ReportedStopped(*run)) return 0;
   int reached = 0;
@@ -95,6 +95,12 @@ int DeliverDeviceInterfaceEvent(const GUID& cls, DWORD eventType, DWORD devType,
     ++reached;
   }
   return reached;
+}
+
+int DeliverDeviceInterfaceEvent(const GUID& cls, DWORD eventType, DWORD devType,
+                                const std::wstring& path) {
+  auto lock = Lock();
+  return QueueDeviceInterfaceEvent(cls, eventType, devType, path);
 }
 
 }  // namespace services

@@ -18,14 +18,17 @@ class ServiceVerbs : public ::testing::Test {
     err_.str("");
     return RunScenario(text, "t.scn", {}, out_, err_);
   }
-  // The "seen instead" of the failure on `line`.
-  std::string SeenAt(int line) const {
-    std::string out = out_.str();
+  // Whether the report shows this failure of the step on `line`.
+  ::testing::AssertionResult Shows(int line, const std::string& seen) const {
+    const std::string out = out_.str();
     size_t at = out.find("t.scn:" + std::to_string(line) + ": ");
-    if (at == std::string::npos) return "(no failure on line " + std::to_string(line) + ")";
-    size_t seen = out.find("seen instead: ", at);
-    size_t end = out.find('\n', seen);
-    return out.substr(seen + 14, end - seen - 14);
+    size_t text = at == std::string::npos ? at : out.find("seen instead: ", at);
+    if (text != std::string::npos && out.compare(text + 14, seen.size(), seen) == 0) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "no failure \"" << seen << "\" on line " << line << " in:\n"
+           << out;
   }
 
   std::ostringstream out_;
@@ -34,7 +37,7 @@ class ServiceVerbs : public ::testing::Test {
 
 TEST_F(ServiceVerbs, AStartWithoutInstallationFailsTheStep) {
   EXPECT_EQ(Run("service start\nexpect status STOPPED\nexpect statuses\nexpect threads 0\n"), 1);
-  EXPECT_EQ(SeenAt(1), "not started: the service is not installed (error 1060)");
+  EXPECT_TRUE(Shows(1, "not started: the service is not installed (error 1060)"));
   EXPECT_NE(out_.str().find("koru-sim: 3 passed, 1 failed"), std::string::npos) << out_.str();
 }
 
@@ -47,15 +50,16 @@ expect status RUNNING
 expect threads 1
 )"),
             1);
-  EXPECT_EQ(SeenAt(4), "STOPPED/0/0/0");
-  EXPECT_EQ(SeenAt(5), "STOPPED");
-  EXPECT_EQ(SeenAt(6), "0 live threads");
+  EXPECT_TRUE(Shows(4, "STOPPED/0/0/0\n"));
+  EXPECT_TRUE(Shows(5, "STOPPED\n"));
+  EXPECT_TRUE(Shows(6, "0 live threads\n"));
+  EXPECT_FALSE(Shows(3, ""));
 }
 
 TEST_F(ServiceVerbs, ARefusedControlFailsUnlessTheStepSaysSo) {
   EXPECT_EQ(Run("control stop\ncontrol 200 refused\n"), 1);
-  EXPECT_EQ(SeenAt(1), "refused: the service is not running (error 1062)");
-  EXPECT_EQ(SeenAt(2), "(no failure on line 2)");
+  EXPECT_TRUE(Shows(1, "refused: the service is not running (error 1062)"));
+  EXPECT_FALSE(Shows(2, ""));
 }
 
 TEST_F(ServiceVerbs, WrongLinesAreFileErrors) {

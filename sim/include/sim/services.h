@@ -67,7 +67,9 @@ DWORD Control(DWORD control);
 // `path` as dbcc_name; for any other type a DEV_BROADCAST_HDR with that
 // dbch_devicetype. Registrations made after this call see nothing of it.
 // Returns the number of registrations reached. Callable from the controller
-// and from the machine's own threads.
+// and from the machine's own threads, without the machine lock (the
+// machine's code that holds it has QueueDeviceInterfaceEvent in
+// sim/src/device_notify.h).
 int DeliverDeviceInterfaceEvent(const GUID& cls, DWORD eventType, DWORD devType,
                                 const std::wstring& path = L"");
 
