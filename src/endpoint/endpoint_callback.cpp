@@ -1,4 +1,153 @@
-// The one endpoint object of the process.
+// The endpoint object's life (construction, snapshot copies, the reset,
+// destruction) and its COM identity: QueryInterface, AddRef and Release
+// shared by its two interfaces.
 #include "endpoint/endpoint_callback.h"
 
+#include "diagnostics/trace.h"
+#include "endpoint/audio_ids.h"
+
 constinit ProcessWide<EndpointCallback> serviceEndpoint;
+
+namespace {
+
+// Holds the references lock for the copy or the exchange of one member.
+class ReferencesHold {
+ public:
+  ReferencesHold(SRWLOCK& lock, bool exclusive) : lock_(lock), exclusive_(exclusive) {
+    if (exclusive_) {
+      AcquireSRWLockExclusive(&lock_);
+    } else {
+      AcquireSRWLockShared(&lock_);
+    }
+  }
+  ReferencesHold(const ReferencesHold&) = delete;
+  ReferencesHold& operator=(const ReferencesHold&) = delete;
+  ~ReferencesHold() {
+    if (exclusive_) {
+      ReleaseSRWLockExclusive(&lock_);
+    } else {
+      ReleaseSRWLockShared(&lock_);
+    }
+  }
+
+ private:
+  SRWLOCK& lock_;
+  bool exclusive_;
+};
+
+}  // namespace
+
+template <typename T>
+ComPtr<T> EndpointCallback::copyOf(const ComPtr<T>& member) const {
+  ReferencesHold hold(referencesLock, false);
+  return member;
+}
+
+template <typename T>
+void EndpointCallback::publish(ComPtr<T>& member, ComPtr<T> value) {
+  {
+    ReferencesHold hold(referencesLock, true);
+    member.swap(value);
+  }
+  // Now what the member held: released outside the lock.
+  value.reset();
+}
+
+// The five kinds of member, for the other files of the object.
+template void EndpointCallback::publish(ComPtr<IMMDeviceEnumerator>&, ComPtr<IMMDeviceEnumerator>);
+template void EndpointCallback::publish(ComPtr<IMMDevice>&, ComPtr<IMMDevice>);
+template void EndpointCallback::publish(ComPtr<IAudioEndpointVolume>&,
+                                        ComPtr<IAudioEndpointVolume>);
+template void EndpointCallback::publish(ComPtr<IPolicyConfig>&, ComPtr<IPolicyConfig>);
+template void EndpointCallback::publish(ComPtr<IPolicyConfigVista>&, ComPtr<IPolicyConfigVista>);
+
+EndpointCallback::EndpointCallback() {
+  if (!InitializeCriticalSectionEx(&endpointLock, 0, 0)) {
+    constructionStatus_ = HRESULT_FROM_WIN32(GetLastError());
+    return;
+  }
+  ownsLock_ = true;
+}
+
+EndpointCallback::EndpointCallback(const EndpointCallback& other)
+    : IMMNotificationClient(other),
+      IAudioEndpointVolumeCallback(other),
+      notifyRegistered(other.notifyRegistered.load()),
+      controlChangeRegistered(other.controlChangeRegistered.load()),
+      hdmiDeviceId(other.hdmiDeviceId.load()),
+      priorityRenderDeviceId(other.priorityRenderDeviceId.load()),
+      priorityCaptureDeviceId(other.priorityCaptureDeviceId.load()),
+      constructionStatus_(other.constructionStatus_) {
+  currentVolume.bMuted = other.currentVolume.bMuted.load();
+  currentVolume.volumeLevel = other.currentVolume.volumeLevel.load();
+  ReferencesHold hold(other.referencesLock, false);
+  deviceEnumerator = other.deviceEnumerator;
+  defaultDevice = other.defaultDevice;
+  endpointVolume = other.endpointVolume;
+  policyConfig = other.policyConfig;
+  policyConfigVista = other.policyConfigVista;
+}
+
+// In this order: the policy-config objects, the lock, then the endpoint's
+// objects and the enumerator.
+EndpointCallback::~EndpointCallback() {
+  policyConfigVista.reset();
+  policyConfig.reset();
+  if (ownsLock_) DeleteCriticalSection(&endpointLock);
+  endpointVolume.reset();
+  defaultDevice.reset();
+  deviceEnumerator.reset();
+}
+
+void EndpointCallback::Reset() {
+  notifyRegistered = 0;
+  controlChangeRegistered = 0;
+  releaseAll();
+  hdmiDeviceId = nullptr;
+  priorityRenderDeviceId = nullptr;
+  priorityCaptureDeviceId = nullptr;
+  currentVolume.bMuted = 0;
+  currentVolume.volumeLevel = 0;
+  refCount = 1;
+}
+
+void EndpointCallback::releaseAll() {
+  releaseMember(policyConfigVista);
+  releaseMember(policyConfig);
+  releaseMember(endpointVolume);
+  releaseMember(defaultDevice);
+  releaseMember(deviceEnumerator);
+}
+
+ComPtr<IMMDeviceEnumerator> EndpointCallback::enumerator() const {
+  return copyOf(deviceEnumerator);
+}
+ComPtr<IMMDevice> EndpointCallback::device() const { return copyOf(defaultDevice); }
+ComPtr<IAudioEndpointVolume> EndpointCallback::volume() const { return copyOf(endpointVolume); }
+ComPtr<IPolicyConfig> EndpointCallback::propertyWriter() const { return copyOf(policyConfig); }
+ComPtr<IPolicyConfigVista> EndpointCallback::defaultSwitcher() const {
+  return copyOf(policyConfigVista);
+}
+
+HRESULT STDMETHODCALLTYPE EndpointCallback::QueryInterface(REFIID riid, void** ppvObject) {
+  WriteTrace(L"QueryInterface entry");
+  if (ppvObject == nullptr) return E_POINTER;
+  if (riid == ids::IID_IUnknown || riid == ids::IID_IMMNotificationClient) {
+    *ppvObject = notificationClient();
+  } else if (riid == ids::IID_IAudioEndpointVolumeCallback) {
+    *ppvObject = volumeCallback();
+  } else {
+    *ppvObject = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  WriteTrace(L"QueryInterface exit");
+  return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE EndpointCallback::AddRef() { return static_cast<ULONG>(++refCount); }
+
+// The process-wide instance keeps its own reference for its whole life, so
+// Windows' registrations, which add and remove theirs, never bring the
+// count to zero; no other instance is handed to Windows.
+ULONG STDMETHODCALLTYPE EndpointCallback::Release() { return static_cast<ULONG>(--refCount); }

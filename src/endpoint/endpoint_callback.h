@@ -1,11 +1,146 @@
-// The service's side of the Windows audio stack: the endpoint objects and
-// the notification callbacks.
+// The service's side of the Windows audio stack: the one object that holds
+// every Core Audio object the service keeps, binds the service to the
+// default render endpoint, and is itself the COM callback that Windows
+// notifies of device and volume changes.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
+#include "endpoint/policy_config.h"
+#include "platform/com_ptr.h"
+#include "platform/win32.h"
 #include "service/process_wide.h"
 
-// Holds the Core Audio objects and binds to the default render endpoint.
-// Its members and methods arrive with the endpoint attachment.
-class EndpointCallback {};
+// The volume and mute the service last knew for the endpoint.
+struct CurrentVolume {
+  int bMuted;
+  int volumeLevel;  // percent 0..100
+};
+
+// The same, as the object keeps it: each field is read and written whole
+// by any thread.
+struct SharedVolume {
+  std::atomic<int> bMuted{0};
+  std::atomic<int> volumeLevel{0};
+};
+
+// COM members and threads. `endpointLock` serialises attaching and
+// detaching. Every other use of a COM member, on any thread, goes through a
+// counted copy taken under `referencesLock` (held only for the copy, never
+// across a call into the audio stack), so a member released by a detach or
+// a dispose on another thread is never used after its release. The threads
+// that call in must have joined a COM apartment (platform/com_apartment.h).
+class EndpointCallback final : public IMMNotificationClient, public IAudioEndpointVolumeCallback {
+ public:
+  // The state of construction: the lock initialised, both flags 0, no COM
+  // objects, no ids, `currentVolume` {0, 0}, one reference.
+  EndpointCallback();
+  // A snapshot copy: its own added references to the same COM objects as
+  // they are now, the flags, the id pointers (not the strings) and
+  // `currentVolume`. It never owns `endpointLock` and is never registered
+  // with Windows; it serves setVolume, setMute, getCurrentVolume and
+  // SetCustomAValue only.
+  EndpointCallback(const EndpointCallback& other);
+  EndpointCallback& operator=(const EndpointCallback&) = delete;
+  ~EndpointCallback();
+
+  // Back to the state of construction; `endpointLock` stays as it is.
+  void Reset();
+  // Whether the lock could be made; when not, start-up has failed with this
+  // HRESULT and the object neither attaches nor detaches.
+  HRESULT constructionStatus() const { return constructionStatus_; }
+
+  HRESULT Initialize();
+  void Dispose();
+  HRESULT AttachToDefaultEndpoint();
+  void DetachFromEndpoint();
+  void ChangeEndpoint();
+
+  // The event context is GUID_NULL or ServiceEventContext.
+  void setVolume(int volumeLevel, LPCGUID eventContext);
+  void setMute(int bMuted, LPCGUID eventContext);
+  CurrentVolume getCurrentVolume();
+  HRESULT SetCustomAValue(DWORD value);
+
+  // ---- IUnknown, shared by both interfaces --------------------------------------
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // ---- IMMNotificationClient --------------------------------------------------
+  HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR pwstrDeviceId, DWORD dwNewState) override;
+  HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR pwstrDeviceId) override;
+  HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR pwstrDeviceId) override;
+  HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role,
+                                                   LPCWSTR pwstrDefaultDeviceId) override;
+  HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR pwstrDeviceId,
+                                                   const PROPERTYKEY key) override;
+
+  // ---- IAudioEndpointVolumeCallback -------------------------------------------
+  HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA pNotify) override;
+
+  // The object as each of its two interfaces.
+  IMMNotificationClient* notificationClient() { return this; }
+  IAudioEndpointVolumeCallback* volumeCallback() { return this; }
+
+  // Counted copies of the COM members as they are now (null when absent).
+  ComPtr<IMMDeviceEnumerator> enumerator() const;
+  ComPtr<IMMDevice> device() const;
+  ComPtr<IAudioEndpointVolume> volume() const;
+  ComPtr<IPolicyConfig> propertyWriter() const;
+  ComPtr<IPolicyConfigVista> defaultSwitcher() const;
+
+  // 1 while registered for device notifications.
+  std::atomic<int> notifyRegistered{0};
+  // 1 while registered for volume notifications on `endpointVolume`.
+  std::atomic<int> controlChangeRegistered{0};
+
+ private:
+  ComPtr<IMMDeviceEnumerator> deviceEnumerator;
+  // The default render endpoint for eMultimedia while attached.
+  ComPtr<IMMDevice> defaultDevice;
+  ComPtr<IAudioEndpointVolume> endpointVolume;
+  CRITICAL_SECTION endpointLock{};
+  ComPtr<IPolicyConfig> policyConfig;
+  ComPtr<IPolicyConfigVista> policyConfigVista;
+
+ public:
+  // Endpoint ids from IMMDevice::GetId (task memory), or null; the object
+  // never frees them.
+  std::atomic<LPWSTR> hdmiDeviceId{nullptr};
+  std::atomic<LPWSTR> priorityRenderDeviceId{nullptr};
+  std::atomic<LPWSTR> priorityCaptureDeviceId{nullptr};
+  SharedVolume currentVolume;
+
+ private:
+  HRESULT attachLocked();
+  void detachLocked();
+  HRESULT registerForVolumeNotifications(IAudioEndpointVolume* volume, HRESULT activated);
+  void bindToOutput(IMMDevice* device, IAudioEndpointVolume* volume);
+  void useOutput(std::uint8_t kind, IAudioEndpointVolume* volume);
+  void loadStoredVolume(std::uint8_t kind);
+  void applyCurrentVolume(IAudioEndpointVolume* volume);
+  HRESULT createComObjects();
+  HRESULT runStartupScans();
+
+  template <typename T>
+  ComPtr<T> copyOf(const ComPtr<T>& member) const;
+  // Makes `member` refer to `value`; what it held is released after the
+  // lock is left.
+  template <typename T>
+  void publish(ComPtr<T>& member, ComPtr<T> value);
+  template <typename T>
+  void releaseMember(ComPtr<T>& member) {
+    publish(member, ComPtr<T>());
+  }
+  void releaseAll();
+
+  std::atomic<LONG> refCount{1};
+  mutable SRWLOCK referencesLock = SRWLOCK_INIT;
+  // Only the object that made the lock owns it; copies never do.
+  bool ownsLock_ = false;
+  HRESULT constructionStatus_ = S_OK;
+};
 
 extern ProcessWide<EndpointCallback> serviceEndpoint;

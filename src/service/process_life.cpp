@@ -25,6 +25,7 @@
 
 #include "device/device_connector.h"
 #include "endpoint/endpoint_callback.h"
+#include "endpoint/jack_probe.h"
 #include "launcher/popup_exe_names.h"
 #include "service/shared_objects.h"
 #include "settings/loaded_values.h"
@@ -36,6 +37,7 @@ void StartProcessObjects() {
   StartSharedObjects();
   registryEntry.Create();
   serviceEndpoint.Create();
+  StartJackProbe();
   codecDevice.Create();
   popupExeNames.Create();
 }
@@ -43,6 +45,7 @@ void StartProcessObjects() {
 void EndProcessObjects() {
   popupExeNames.Destroy();
   codecDevice.Destroy();
+  EndJackProbe();
   serviceEndpoint.Destroy();
   registryEntry.Destroy();
   EndSharedObjects();
