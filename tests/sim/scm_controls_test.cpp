@@ -42,10 +42,7 @@ TEST_F(ScmControlsTest, TheHandlersResultIsRecorded) {
 class ScmSeededControlsTest : public ScmTest, public ::testing::WithParamInterface<uint64_t> {
  protected:
   sim::Options MachineOptions() const override {
-    sim::Options options;
-    options.scheduling = sim::Scheduling::Seeded;
-    options.seed = GetParam();
-    return options;
+    return OptionsFor(sim::Scheduling::Seeded, GetParam());
   }
 };
 

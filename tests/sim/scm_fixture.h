@@ -18,6 +18,14 @@ std::string Brief(const SERVICE_STATUS& status);
 std::vector<std::string> BriefHistory();
 std::vector<DWORD> DeliveredControls();
 
+// A machine whose threads run by `scheduling`.
+inline sim::Options OptionsFor(sim::Scheduling scheduling, uint64_t seed = 0) {
+  sim::Options options;
+  options.scheduling = scheduling;
+  options.seed = seed;
+  return options;
+}
+
 class ScmTest : public MachineTest {
  protected:
   void SetUp() override {

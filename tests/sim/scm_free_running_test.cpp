@@ -9,11 +9,7 @@ namespace {
 
 class ScmFreeRunningTest : public ScmTest {
  protected:
-  sim::Options MachineOptions() const override {
-    sim::Options options;
-    options.scheduling = sim::Scheduling::FreeRunning;
-    return options;
-  }
+  sim::Options MachineOptions() const override { return OptionsFor(sim::Scheduling::FreeRunning); }
 };
 
 TEST_F(ScmFreeRunningTest, ControlsAndDeviceEventsReachTheHandlerOneAtATime) {
