@@ -19,6 +19,9 @@
 #include <wtsapi32.h>
 // Device-interface events: the broadcast records of SERVICE_CONTROL_DEVICEEVENT.
 #include <dbt.h>
+// The codec's device interface: SetupAPI discovery and the control codes.
+#include <setupapi.h>
+#include <winioctl.h>
 // COM and the audio stack: the MMDevice API, endpoint volume, device topology.
 #include <objbase.h>
 #include <devicetopology.h>
