@@ -17,18 +17,29 @@ std::string Plural(size_t count, const char* word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
+// The forms the language writes with more than one token of a kind: a key
+// given once per item (each jack of an endpoint), and bare flag words
+// after the key=value arguments (an endpoint's muted and default).
+bool Repeatable(const std::string& key) { return key == "jack"; }
+
+bool TrailingFlag(const Token& token) {
+  return !token.quoted && !token.contains && (token.text == "muted" || token.text == "default");
+}
+
 }  // namespace
 
 Arguments::Arguments(std::vector<Token> tokens) {
   for (Token& token : tokens) {
     if (token.key.empty()) {
-      if (!named_.empty()) {
+      if (!named_.empty() && !TrailingFlag(token)) {
         throw FileError("positional argument " + Describe(token) + " after key=value arguments");
       }
       positional_.push_back(std::move(token));
       continue;
     }
-    if (Named(token.key) != nullptr) throw FileError(token.key + "= given twice");
+    if (Named(token.key) != nullptr && !Repeatable(token.key)) {
+      throw FileError(token.key + "= given twice");
+    }
     named_.push_back(std::move(token));
   }
 }
@@ -89,6 +100,14 @@ const Token* Arguments::Named(std::string_view key) const {
     if (token.key == key) return &token;
   }
   return nullptr;
+}
+
+std::vector<const Token*> Arguments::NamedAll(std::string_view key) const {
+  std::vector<const Token*> all;
+  for (const Token& token : named_) {
+    if (token.key == key) all.push_back(&token);
+  }
+  return all;
 }
 
 std::optional<uint32_t> Arguments::NamedNumber(std::string_view key) const {

@@ -17,7 +17,8 @@ namespace koru::scn {
 // expected and what the line holds.
 class Arguments {
  public:
-  // Rejects a positional word after a named argument and a key given twice.
+  // Rejects a positional word after a named argument and a key given twice,
+  // except the language's flag words and repeatable keys.
   explicit Arguments(std::vector<Token> tokens);
 
   size_t Count() const { return positional_.size(); }
@@ -39,6 +40,8 @@ class Arguments {
   // Rejects every key not in `keys`.
   void AllowKeys(std::initializer_list<std::string_view> keys) const;
   const Token* Named(std::string_view key) const;
+  // Every value of a key that may be given more than once, in order.
+  std::vector<const Token*> NamedAll(std::string_view key) const;
   std::optional<uint32_t> NamedNumber(std::string_view key) const;
   std::optional<std::string> NamedText(std::string_view key) const;
 

@@ -1,6 +1,8 @@
 // Search points, marks and checkpoints of a running scenario.
 #include "scenario.h"
 
+#include "sim/audio.h"
+#include "sim/devices.h"
 #include "sim/machine.h"
 #include "sim/services.h"
 #include "sim/sessions.h"
@@ -9,7 +11,8 @@
 namespace koru::scn {
 
 const std::vector<Log>& KeptLogs() {
-  static const std::vector<Log> logs = {Log::Trace, Log::Events, Log::Launches};
+  static const std::vector<Log> logs = {Log::Trace, Log::Events, Log::Launches,
+                                        Log::DriverRequests};
   return logs;
 }
 
@@ -22,7 +25,7 @@ size_t LogLength(Log log) {
     case Log::Launches:
       return sim::sessions::Launches().size();
     case Log::DriverRequests:
-      break;
+      return sim::codec::Requests().size();
   }
   return 0;
 }
@@ -48,7 +51,10 @@ void Scenario::Mark() {
   }
 }
 
-void Scenario::Checkpoint() { checkpointHandles_ = sim::OpenHandles(); }
+void Scenario::Checkpoint() {
+  checkpointHandles_ = sim::OpenHandles();
+  checkpointComObjects_ = sim::com::LiveObjects();
+}
 
 Scenario::Cursors Scenario::Cursor(Log log) const {
   auto found = cursors_.find(log);

@@ -32,11 +32,13 @@ class Scenario {
   // Moves every search point, and the mark, to the end of its log.
   void Mark();
 
-  // Remembers the open handles of each kind, for `expect handles steady`.
+  // Remembers the open handles of each kind, for `expect handles steady`,
+  // and the number of live COM objects, for `expect com steady`.
   // The runner takes one as the run begins, so a scenario without a
   // checkpoint step compares with the machine before its first step.
   void Checkpoint();
   const std::map<std::string, int>& CheckpointHandles() const { return checkpointHandles_; }
+  int CheckpointComObjects() const { return checkpointComObjects_; }
 
   void RecordExit(uint32_t code) { lastExit_ = code; }
   std::optional<uint32_t> LastExit() const { return lastExit_; }
@@ -55,6 +57,7 @@ class Scenario {
 
   std::map<Log, Cursors> cursors_;
   std::map<std::string, int> checkpointHandles_;
+  int checkpointComObjects_ = 0;
   std::optional<uint32_t> lastExit_;
   std::vector<std::string> stepFailures_;
 };

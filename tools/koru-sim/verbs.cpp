@@ -2,6 +2,8 @@
 // words that follow it.
 #include "verbs.h"
 
+#include "device_verbs.h"
+#include "endpoint_verbs.h"
 #include "file_error.h"
 #include "session_verbs.h"
 #include "service_verbs.h"
@@ -24,6 +26,8 @@ VerbTable BuildStepVerbs() {
   AddRunningVerbs(table);
   AddSessionVerbs(table);
   AddServiceVerbs(table);
+  AddEndpointVerbs(table);
+  AddDeviceVerbs(table);
   table.Add("expect", "expect WHAT ...", &CompileExpect);
   return table;
 }
@@ -35,6 +39,8 @@ VerbTable BuildExpectations() {
   AddSystemExpectations(table);
   AddPopupExpectations(table);
   AddServiceExpectations(table);
+  AddDeviceExpectations(table);
+  AddEndpointExpectations(table);
   return table;
 }
 

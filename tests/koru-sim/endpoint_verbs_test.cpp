@@ -1,0 +1,151 @@
+// The audio stack's steps and expectations: endpoints set up and changed,
+// defaults that move, and what a failing expectation shows.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "runner.h"
+#include "sim/audio.h"
+
+namespace koru::scn {
+namespace {
+
+class EndpointSteps : public ::testing::Test {
+ protected:
+  int Run(const std::string& text) {
+    out_.str("");
+    err_.str("");
+    return RunScenario(text, "t.scn", RunOptions{}, out_, err_);
+  }
+  // The "seen instead" of the failure on `line`.
+  std::string SeenAt(int line) const {
+    std::string out = out_.str();
+    size_t at = out.find("t.scn:" + std::to_string(line) + ": ");
+    if (at == std::string::npos) return "(no failure on line " + std::to_string(line) + ")";
+    size_t seen = out.find("seen instead: ", at);
+    return out.substr(seen + 14, out.find('\n', seen) - seen - 14);
+  }
+  std::string FileProblem() const { return err_.str(); }
+
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+TEST_F(EndpointSteps, EndpointsAreSetUpWithTheirDefaults) {
+  EXPECT_EQ(Run(R"(endpoint hdmi render formfactor=9 state=unplugged
+endpoint speakers render volume=0.5 muted
+endpoint headphones render formfactor=3 jack=1:connected jack=7
+endpoint array capture
+endpoint mic capture jack=1 default
+expect endpoint speakers volume=0.5 muted=1
+expect endpoint headphones volume=1 muted=0
+expect default render console speakers
+expect default render communications speakers
+expect default capture multimedia mic
+expect com clean
+expect com steady
+)"),
+            0)
+      << out_.str();
+  EXPECT_EQ(sim::audio::Endpoint("hdmi")->state, DEVICE_STATE_UNPLUGGED);
+  EXPECT_EQ(sim::audio::Endpoints(),
+            (std::vector<std::string>{"hdmi", "speakers", "headphones", "array", "mic"}));
+}
+
+TEST_F(EndpointSteps, FailedExpectationsShowWhatIs) {
+  EXPECT_EQ(Run(R"(endpoint speakers render volume=0.5 muted
+expect endpoint speakers volume=0.4
+expect endpoint speakers custom=1 store=fx
+expect endpoint nothing muted=0
+expect default render console nothing
+expect default capture console mic
+)"),
+            1);
+  EXPECT_EQ(SeenAt(2), "volume=0.5 muted=1 custom=none");
+  EXPECT_EQ(SeenAt(3), "volume=0.5 muted=1 custom=none");
+  EXPECT_EQ(SeenAt(4), "no endpoint named \"nothing\"");
+  EXPECT_EQ(SeenAt(5), "speakers");
+  EXPECT_EQ(SeenAt(6), "none");
+}
+
+TEST_F(EndpointSteps, AScalarHoldsWithinItsTolerance) {
+  EXPECT_EQ(Run(R"(endpoint speakers render volume=0.53
+expect endpoint speakers volume=0.5304
+expect endpoint speakers volume=0.5306
+)"),
+            1);
+  EXPECT_EQ(SeenAt(2), "(no failure on line 2)");
+  EXPECT_EQ(SeenAt(3), "volume=0.53 muted=0 custom=none");
+}
+
+TEST_F(EndpointSteps, TheUsersChangesMoveValuesAndDefaults) {
+  EXPECT_EQ(Run(R"(endpoint speakers render
+endpoint headphones render formfactor=3 jack=1:connected
+volume speakers 0.25 context=service
+mute speakers on
+expect endpoint speakers volume=0.25 muted=1
+default headphones multimedia
+expect default render multimedia headphones
+expect default render console speakers
+state speakers disabled
+expect default render console headphones
+add hdmi render formfactor=9 default
+expect default render communications hdmi
+remove hdmi
+expect default render communications headphones
+mute speakers off
+expect endpoint speakers muted=0
+)"),
+            0)
+      << out_.str();
+}
+
+TEST_F(EndpointSteps, StepsOnEndpointsThatCannotBeFail) {
+  EXPECT_EQ(Run(R"(endpoint speakers render
+endpoint speakers render
+volume nothing 0.5
+state speakers unplugged
+default speakers
+expect endpoint speakers volume=1
+)"),
+            1);
+  EXPECT_EQ(SeenAt(2), "endpoint \"speakers\" exists");
+  EXPECT_EQ(SeenAt(3), "no endpoint named \"nothing\"");
+  EXPECT_EQ(SeenAt(5), "endpoint \"speakers\" is not active");
+}
+
+struct WrongStep {
+  const char* text;
+  const char* problem;
+};
+
+class EndpointStepProblems : public EndpointSteps,
+                             public ::testing::WithParamInterface<WrongStep> {};
+
+TEST_P(EndpointStepProblems, AreFileErrors) {
+  EXPECT_EQ(Run(GetParam().text), 2);
+  EXPECT_NE(FileProblem().find(GetParam().problem), std::string::npos) << FileProblem();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, EndpointStepProblems,
+    ::testing::Values(
+        WrongStep{"endpoint x sideways\n", "expected render or capture"},
+        WrongStep{"endpoint x render state=gone\n", "expected active, disabled"},
+        WrongStep{"endpoint x render jack=12\n", "no jack connection type 12"},
+        WrongStep{"endpoint x render jack=1:plugged\n", "expected jack=TYPE[:connected]"},
+        WrongStep{"endpoint x render topology=some\n", "topology= knows only none"},
+        WrongStep{"endpoint x render loud\n", "expected muted or default"},
+        WrongStep{"endpoint x render volume=1.5\n", "a volume is a scalar from 0 to 1"},
+        WrongStep{"endpoint x render volume=0.5 volume=0.6\n", "volume= given twice"},
+        WrongStep{"volume x 0.5 context=other\n", "expected context=null|service"},
+        WrongStep{"mute x maybe\n", "expected on or off"},
+        WrongStep{"default x everywhere\n", "expected console, multimedia or communications"},
+        WrongStep{"expect com dirty\n", "expected clean or steady"},
+        WrongStep{"expect endpoint x muted=2\n", "muted= is 0 or 1"},
+        WrongStep{"expect endpoint x store=disk\n", "expected store=fx|endpoint"},
+        WrongStep{"expect default render loud x\n", "expected console, multimedia"}));
+
+}  // namespace
+}  // namespace koru::scn
