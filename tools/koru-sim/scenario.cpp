@@ -2,7 +2,6 @@
 #include "scenario.h"
 
 #include "sim/audio.h"
-#include "sim/devices.h"
 #include "sim/machine.h"
 #include "sim/services.h"
 #include "sim/sessions.h"
@@ -11,8 +10,7 @@
 namespace koru::scn {
 
 const std::vector<Log>& KeptLogs() {
-  static const std::vector<Log> logs = {Log::Trace, Log::Events, Log::Launches,
-                                        Log::DriverRequests};
+  static const std::vector<Log> logs = {Log::Trace, Log::Events, Log::Launches};
   return logs;
 }
 
@@ -25,7 +23,7 @@ size_t LogLength(Log log) {
     case Log::Launches:
       return sim::sessions::Launches().size();
     case Log::DriverRequests:
-      return sim::codec::Requests().size();
+      break;
   }
   return 0;
 }

@@ -2,7 +2,6 @@
 // words that follow it.
 #include "verbs.h"
 
-#include "device_verbs.h"
 #include "endpoint_verbs.h"
 #include "file_error.h"
 #include "session_verbs.h"
@@ -27,7 +26,6 @@ VerbTable BuildStepVerbs() {
   AddSessionVerbs(table);
   AddServiceVerbs(table);
   AddEndpointVerbs(table);
-  AddDeviceVerbs(table);
   table.Add("expect", "expect WHAT ...", &CompileExpect);
   return table;
 }
@@ -39,7 +37,6 @@ VerbTable BuildExpectations() {
   AddSystemExpectations(table);
   AddPopupExpectations(table);
   AddServiceExpectations(table);
-  AddDeviceExpectations(table);
   AddEndpointExpectations(table);
   return table;
 }
