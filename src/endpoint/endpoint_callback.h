@@ -116,12 +116,13 @@ class EndpointCallback final : public IMMNotificationClient, public IAudioEndpoi
  private:
   HRESULT attachLocked();
   void detachLocked();
-  HRESULT registerForVolumeNotifications(IAudioEndpointVolume* volume, HRESULT activated);
-  void bindToOutput(IMMDevice* device, IAudioEndpointVolume* volume);
-  void useOutput(std::uint8_t kind, IAudioEndpointVolume* volume);
+  HRESULT registerForVolumeNotifications(IAudioEndpointVolume* volumeControl, HRESULT activated);
+  void bindToOutput(IMMDevice* endpoint, IAudioEndpointVolume* volumeControl);
+  void useOutput(std::uint8_t kind, IAudioEndpointVolume* volumeControl);
   void loadStoredVolume(std::uint8_t kind);
-  void applyCurrentVolume(IAudioEndpointVolume* volume);
+  void applyCurrentVolume(IAudioEndpointVolume* volumeControl);
   HRESULT createComObjects();
+  // The start-up scans for the default-device priority policy.
   HRESULT runStartupScans();
 
   template <typename T>

@@ -246,6 +246,15 @@ TEST_F(AttachTest, AnUnreadableSettingKeepsAndAppliesTheKnownValue) {
   EXPECT_EQ(VolumeOf("speakers"), 0.4f);
 }
 
+TEST_F(AttachTest, AThreadWithoutComCannotInitialize) {
+  Laptop();
+  StartWith(MIRRORING);
+  HRESULT status = S_OK;
+  RunOnServiceThread([&] { status = serviceEndpoint->Initialize(); });
+  EXPECT_EQ(status, CO_E_NOTINITIALIZED);
+  EXPECT_FALSE(serviceEndpoint->enumerator());
+}
+
 TEST_F(AttachTest, AnEnumeratorThatCannotBeMadeEndsInitialize) {
   Laptop();
   StartWith(MIRRORING);
