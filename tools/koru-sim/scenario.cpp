@@ -2,6 +2,7 @@
 #include "scenario.h"
 
 #include "sim/audio.h"
+#include "sim/devices.h"
 #include "sim/machine.h"
 #include "sim/services.h"
 #include "sim/sessions.h"
@@ -10,7 +11,8 @@
 namespace koru::scn {
 
 const std::vector<Log>& KeptLogs() {
-  static const std::vector<Log> logs = {Log::Trace, Log::Events, Log::Launches};
+  static const std::vector<Log> logs = {Log::Trace, Log::Events, Log::Launches,
+                                        Log::DriverRequests};
   return logs;
 }
 
@@ -23,7 +25,7 @@ size_t LogLength(Log log) {
     case Log::Launches:
       return sim::sessions::Launches().size();
     case Log::DriverRequests:
-      break;
+      return sim::codec::Requests().size();
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 // words that follow it.
 #include "verbs.h"
 
+#include "device_verbs.h"
 #include "endpoint_verbs.h"
 #include "file_error.h"
 #include "session_verbs.h"
@@ -26,6 +27,7 @@ VerbTable BuildStepVerbs() {
   AddSessionVerbs(table);
   AddServiceVerbs(table);
   AddEndpointVerbs(table);
+  AddDeviceVerbs(table);
   table.Add("expect", "expect WHAT ...", &CompileExpect);
   return table;
 }
@@ -37,6 +39,7 @@ VerbTable BuildExpectations() {
   AddSystemExpectations(table);
   AddPopupExpectations(table);
   AddServiceExpectations(table);
+  AddDeviceExpectations(table);
   AddEndpointExpectations(table);
   return table;
 }
