@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "device/srw_guard.h"
 #include "platform/unique_handle.h"
 
 constinit ProcessWide<PopupSlot> popupSlots[POPUP_KIND_COUNT];
@@ -22,18 +23,6 @@ class PopupLaunch {
 };
 
 namespace {
-
-// Holds a slot's lock exclusively for one piece of bookkeeping.
-class SlotGuard {
- public:
-  explicit SlotGuard(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-  SlotGuard(const SlotGuard&) = delete;
-  SlotGuard& operator=(const SlotGuard&) = delete;
-  ~SlotGuard() { ReleaseSRWLockExclusive(&lock_); }
-
- private:
-  SRWLOCK& lock_;
-};
 
 // The flag may be set with no launch behind it (the launch failed).
 void TerminateLaunch(const PopupLaunch* launch) {
@@ -60,7 +49,7 @@ PopupSlot::~PopupSlot() = default;
 bool PopupSlot::Running() const { return popupRunning_.load() != 0; }
 
 bool PopupSlot::Claim() {
-  SlotGuard guard(lock_);
+  ExclusiveSrwGuard guard(lock_);
   if (popupRunning_.load() != 0) return false;
   popupRunning_.store(1);
   claimedSinceLaunch_ = true;
@@ -68,7 +57,7 @@ bool PopupSlot::Claim() {
 }
 
 void PopupSlot::MarkRunning() {
-  SlotGuard guard(lock_);
+  ExclusiveSrwGuard guard(lock_);
   popupRunning_.store(1);
   claimedSinceLaunch_ = true;
 }
@@ -77,7 +66,7 @@ void PopupSlot::Publish(const PROCESS_INFORMATION& launched) {
   auto launch = std::make_shared<PopupLaunch>(launched);
   std::shared_ptr<PopupLaunch> replaced;
   {
-    SlotGuard guard(lock_);
+    ExclusiveSrwGuard guard(lock_);
     replaced = std::exchange(pi_, std::move(launch));
     offer_ = Offer::Launch;
     claimedSinceLaunch_ = false;
@@ -87,7 +76,7 @@ void PopupSlot::Publish(const PROCESS_INFORMATION& launched) {
 bool PopupSlot::End() {
   std::shared_ptr<PopupLaunch> launch;
   {
-    SlotGuard guard(lock_);
+    ExclusiveSrwGuard guard(lock_);
     if (popupRunning_.load() == 0) return false;
     popupRunning_.store(0);
     // A watcher that has not taken the launch yet still learns that the
@@ -102,7 +91,7 @@ bool PopupSlot::End() {
 bool PopupSlot::Terminate() {
   std::shared_ptr<PopupLaunch> launch;
   {
-    SlotGuard guard(lock_);
+    ExclusiveSrwGuard guard(lock_);
     if (popupRunning_.load() == 0) return false;
     launch = pi_;
   }
@@ -112,7 +101,7 @@ bool PopupSlot::Terminate() {
 
 PopupWatch PopupSlot::TakeLaunch() {
   PopupWatch watch;
-  SlotGuard guard(lock_);
+  ExclusiveSrwGuard guard(lock_);
   if (offer_ == Offer::None) return watch;
   if (offer_ == Offer::Launch) watch.launch_ = pi_;
   offer_ = Offer::None;
@@ -123,7 +112,7 @@ PopupWatch PopupSlot::TakeLaunch() {
 void PopupSlot::Finish(PopupWatch& watch) {
   PopupWatch finished = std::exchange(watch, PopupWatch());
   std::shared_ptr<PopupLaunch> released;
-  SlotGuard guard(lock_);
+  ExclusiveSrwGuard guard(lock_);
   if (!finished.launch_ || pi_ != finished.launch_) return;
   if (!claimedSinceLaunch_) popupRunning_.store(0);
   released = std::move(pi_);

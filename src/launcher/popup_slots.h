@@ -96,7 +96,7 @@ class PopupSlot {
   // Whether the launch in the slot still waits for its watcher.
   enum class Offer : std::uint8_t { None, Launch, EndedBeforeTaken };
 
-  mutable SRWLOCK lock_ = SRWLOCK_INIT;
+  SRWLOCK lock_ = SRWLOCK_INIT;
   std::shared_ptr<PopupLaunch> pi_;
   Offer offer_ = Offer::None;
   // The flag was claimed or marked again since `pi_` was published.
