@@ -3,50 +3,22 @@
 // shared by its two interfaces.
 #include "endpoint/endpoint_callback.h"
 
+#include "device/srw_guard.h"
 #include "diagnostics/trace.h"
 #include "endpoint/audio_ids.h"
 
 constinit ProcessWide<EndpointCallback> serviceEndpoint;
 
-namespace {
-
-// Holds the references lock for the copy or the exchange of one member.
-class ReferencesHold {
- public:
-  ReferencesHold(SRWLOCK& lock, bool exclusive) : lock_(lock), exclusive_(exclusive) {
-    if (exclusive_) {
-      AcquireSRWLockExclusive(&lock_);
-    } else {
-      AcquireSRWLockShared(&lock_);
-    }
-  }
-  ReferencesHold(const ReferencesHold&) = delete;
-  ReferencesHold& operator=(const ReferencesHold&) = delete;
-  ~ReferencesHold() {
-    if (exclusive_) {
-      ReleaseSRWLockExclusive(&lock_);
-    } else {
-      ReleaseSRWLockShared(&lock_);
-    }
-  }
-
- private:
-  SRWLOCK& lock_;
-  bool exclusive_;
-};
-
-}  // namespace
-
 template <typename T>
 ComPtr<T> EndpointCallback::copyOf(const ComPtr<T>& member) const {
-  ReferencesHold hold(referencesLock, false);
+  SharedSrwGuard hold(referencesLock);
   return member;
 }
 
 template <typename T>
 void EndpointCallback::publish(ComPtr<T>& member, ComPtr<T> value) {
   {
-    ReferencesHold hold(referencesLock, true);
+    ExclusiveSrwGuard hold(referencesLock);
     member.swap(value);
   }
   // Now what the member held: released outside the lock.
@@ -80,7 +52,7 @@ EndpointCallback::EndpointCallback(const EndpointCallback& other)
       constructionStatus_(other.constructionStatus_) {
   currentVolume.bMuted = other.currentVolume.bMuted.load();
   currentVolume.volumeLevel = other.currentVolume.volumeLevel.load();
-  ReferencesHold hold(other.referencesLock, false);
+  SharedSrwGuard hold(other.referencesLock);
   deviceEnumerator = other.deviceEnumerator;
   defaultDevice = other.defaultDevice;
   endpointVolume = other.endpointVolume;
