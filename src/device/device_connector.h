@@ -15,6 +15,8 @@
 #include "platform/win32.h"
 #include "service/process_wide.h"
 
+class EndpointCallback;
+
 // What a record of `interfaces` says, copied out for readers.
 struct InterfaceSummary {
   std::wstring devicePath;
@@ -59,6 +61,19 @@ class DeviceConnector {
   BYTE AwaitJackNotify();
   BOOL SendFinish(DWORD code, BYTE finishByte);
   BOOL SendMuteState();
+
+  // The connector routine of one connection, on the connector thread:
+  // opens the device, then turns each jack event the driver reports into
+  // settings applied to `snapshot` (a copy of the endpoint object taken just
+  // before the call), a finish request and popups, until the driver ends
+  // the connection, a request fails or the custom property cannot be
+  // written. Disconnects before it returns, except when the connection was
+  // ended from outside (`connectorActive` 0 and the request cancelled): then
+  // it returns at once and leaves the rest to whoever ended it. Always 1.
+  int Run(EndpointCallback snapshot);
+  // The next jack type, through the start-up query or the jack-state
+  // request: 3 when a request failed or the property write before it did.
+  BYTE WaitForJackType(EndpointCallback& snapshot);
 
   std::vector<InterfaceSummary> Interfaces() const;
   bool deviceHandleHeld() const { return deviceHandle.held(); }
