@@ -10,7 +10,9 @@
 #include <optional>
 #include <vector>
 
+#include "devices.h"
 #include "services_control.h"
+#include "sim/services.h"
 #include "sim/win32/dbt.h"
 
 namespace sim {
@@ -42,6 +44,17 @@ std::vector<std::weak_ptr<DeviceNotifyObject>>& Registrations() {
 void ResetRegistrations() { Registrations().clear(); }
 
 [[maybe_unused]] const bool kResetHookAdded = (AddResetHook(&ResetRegistrations), true);
+
+// The machine's arrivals and removals of device interfaces reach the
+// registrations of the running service, as Windows announces them.
+void AnnounceToRegistrations(const devices::Announcement& announcement) {
+  services::DeliverDeviceInterfaceEvent(announcement.classGuid,
+                                        static_cast<DWORD>(announcement.event),
+                                        announcement.deviceType, announcement.path);
+}
+
+[[maybe_unused]] const bool kListenerSet =
+    (dev::SetAnnouncementListener(&AnnounceToRegistrations), true);
 
 template <typename T>
 T Failed(DWORD error, T result) {

@@ -27,6 +27,8 @@
 #include "endpoint/endpoint_callback.h"
 #include "endpoint/jack_probe.h"
 #include "launcher/popup_exe_names.h"
+#include "service/connection.h"
+#include "service/service_status.h"
 #include "service/shared_objects.h"
 #include "settings/loaded_values.h"
 #include "settings/registry_entry.h"
@@ -35,6 +37,8 @@ void StartProcessObjects() {
   volumeLimit.Create(BUILT_IN_VOLUME_LIMIT);
   serviceVersion.Create(ServiceVersion{BUILT_IN_SERVICE_VERSION});
   StartSharedObjects();
+  StartServiceStatus();
+  StartConnectionObjects();
   registryEntry.Create();
   serviceEndpoint.Create();
   StartJackProbe();
@@ -48,6 +52,8 @@ void EndProcessObjects() {
   EndJackProbe();
   serviceEndpoint.Destroy();
   registryEntry.Destroy();
+  EndConnectionObjects();
+  EndServiceStatus();
   EndSharedObjects();
   serviceVersion.Destroy();
   volumeLimit.Destroy();

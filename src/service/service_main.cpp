@@ -1,29 +1,87 @@
-// The service main function. For now it connects to the service control
-// manager and reports the service stopped at once; the start-up sequence
-// that brings up the threads and the endpoint side replaces the middle.
+// The service main function: start-up, the wait for the stop, and the stop.
 #include "service/service_main.h"
 
+#include "device/driver_protocol.h"
 #include "diagnostics/event_report.h"
-#include "service/service_name.h"
+#include "diagnostics/trace.h"
+#include "endpoint/endpoint_callback.h"
+#include "launcher/launch_popup.h"
+#include "launcher/popup_slots.h"
+#include "platform/com_apartment.h"
+#include "service/connection.h"
+#include "service/control_handler.h"
+#include "service/service_status.h"
+#include "service/shared_objects.h"
 
 namespace {
 
-// Accepts nothing yet: the control handler with stop, pre-shutdown and
-// device events arrives with the start-up sequence.
-DWORD WINAPI IdleControlHandler(DWORD, DWORD, LPVOID, LPVOID) { return NO_ERROR; }
+constexpr DWORD START_WAIT_HINT_MS = 3000;
+
+void StartConnection() {
+  ConnectorLockGuard guard;
+  StartConnectorThread();
+}
+
+// From now on the control handler receives the arrivals and removals of
+// the codec's interfaces. The registration lasts as long as the process.
+void RegisterForCodecEvents() {
+  DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
+  filter.dbcc_size = sizeof(filter);
+  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  filter.dbcc_classguid = GUID_DEVINTERFACE_CODEC;
+  RegisterDeviceNotificationW(ServiceStatusHandle(), &filter, DEVICE_NOTIFY_SERVICE_HANDLE);
+}
+
+// The popups that the user would otherwise answer after the service is
+// gone. A running chime window stays.
+void EndPopupsAtStop() {
+  popupSlots[VOLUME_LIMIT_POPUP]->End();
+  popupSlots[SWITCH_WINDOW]->End();
+}
+
+// A connector thread that is winding its connection down disposes of the
+// endpoint side itself; it finishes first, so that the side is disposed of
+// once.
+void DisposeEndpointSide() {
+  {
+    ConnectorLockGuard guard;
+    if (connectorActive->load() == 0) WaitForEndedConnector();
+  }
+  if (serviceEndpoint->notifyRegistered.load() != 0) serviceEndpoint->Dispose();
+}
+
+// Reports running, waits for the control handler's stop and ends what the
+// service leaves behind. Returns the exit code of the stop: an error when
+// the stop event could not be created, so that the service stops at once.
+DWORD RunUntilStopped() {
+  HANDLE stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (stopEvent == nullptr) return GetLastError();
+  // Lives until the process ends.
+  *hStopEvent = stopEvent;
+  ReportServiceStatus(SERVICE_RUNNING, NO_ERROR, 0);
+  WaitForSingleObject(stopEvent, INFINITE);
+  WriteTrace(L"System stop");
+  EndPopupsAtStop();
+  DisposeEndpointSide();
+  return NO_ERROR;
+}
 
 }  // namespace
 
+// A start that cannot create its first semaphore or join COM stays
+// start-pending: the service control manager fails it when its wait ends.
 void WINAPI ServiceMain(DWORD, LPWSTR*) {
-  SERVICE_STATUS_HANDLE statusHandle =
-      RegisterServiceCtrlHandlerExW(SERVICE_NAME, IdleControlHandler, nullptr);
-  if (statusHandle == nullptr) {
+  if (RegisterStatusHandle(ServiceControlHandler) == nullptr) {
     ReportServiceError(L"RegisterServiceCtrlHandler");
     return;
   }
-  SERVICE_STATUS status = {};
-  status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-  status.dwCurrentState = SERVICE_STOPPED;
-  status.dwWin32ExitCode = NO_ERROR;
-  SetServiceStatus(statusHandle, &status);
+  ReportServiceStatus(SERVICE_START_PENDING, NO_ERROR, START_WAIT_HINT_MS);
+  if (!CreateSharedObjects()) return;
+  if (FAILED(JoinComApartment())) return;
+  serviceEndpoint->Reset();
+  serviceEndpoint->Initialize();
+  StartConnection();
+  RegisterForCodecEvents();
+  DWORD exitCode = RunUntilStopped();
+  ReportServiceStatus(SERVICE_STOPPED, exitCode, 0);
 }

@@ -1,0 +1,76 @@
+// Starting, stopping and winding down a device connection.
+#include "service/connection.h"
+
+#include "device/device_connector.h"
+#include "launcher/launch_popup.h"
+#include "launcher/popup_slots.h"
+#include "service/shared_objects.h"
+#include "service/worker_threads.h"
+#include "settings/feature_flags.h"
+#include "settings/loaded_values.h"
+
+namespace {
+
+constinit ProcessWide<SRWLOCK> connectorLock;
+
+// How long the control handler waits for the connector thread to return
+// before it cancels again.
+constexpr DWORD CANCEL_RETRY_MS = 100;
+
+}  // namespace
+
+ConnectorLockGuard::ConnectorLockGuard() { AcquireSRWLockExclusive(connectorLock.get()); }
+
+ConnectorLockGuard::~ConnectorLockGuard() { ReleaseSRWLockExclusive(connectorLock.get()); }
+
+void StartConnectorThread() {
+  // Before the thread starts its workers: a worker that finds a wake-up
+  // waiting must see its connection active.
+  connectorActive->store(1);
+  HANDLE thread = CreateThread(nullptr, 0, Thread_2, nullptr, 0, nullptr);
+  if (thread == nullptr) {
+    connectorActive->store(0);
+    return;
+  }
+  HANDLE replaced = hConnectorThread->exchange(thread);
+  if (replaced != nullptr) CloseHandle(replaced);
+}
+
+// A cancelled request makes the connector routine return at once, since
+// `connectorActive` is 0; so does a pause, which checks the flag after it.
+void StopConnectorThread() {
+  HANDLE thread = hConnectorThread->exchange(nullptr);
+  if (thread == nullptr) return;
+  do {
+    CancelSynchronousIo(thread);
+  } while (WaitForSingleObject(thread, CANCEL_RETRY_MS) == WAIT_TIMEOUT);
+  CloseHandle(thread);
+}
+
+void WaitForEndedConnector() {
+  HANDLE thread = hConnectorThread->exchange(nullptr);
+  if (thread == nullptr) return;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
+
+void WakeConnectionWorkers() {
+  WakeUp(*hChangeEndpointSemaphore);
+  if (IsFeatureOn(MuteStaeReport)) WakeUp(*hMuteStateSemaphore);
+  if (IsFeatureOn(VolumeLimitPopupWindow)) WakeUp(*hPopupSemaphore[VOLUME_LIMIT_POPUP]);
+  if (IsFeatureOn(SwitchPopupWindow)) WakeUp(*hPopupSemaphore[SWITCH_WINDOW]);
+}
+
+void EndConnectionPopups() {
+  if (IsFeatureOn(VolumeLimitPopupWindow)) popupSlots[VOLUME_LIMIT_POPUP]->End();
+  if (IsFeatureOn(SwitchPopupWindow)) popupSlots[SWITCH_WINDOW]->End();
+}
+
+void ReleaseCodecDevice() {
+  codecDevice->Disconnect();
+  codecDevice->ClearInterfaces();
+}
+
+void StartConnectionObjects() { connectorLock.Create(); }
+
+void EndConnectionObjects() { connectorLock.Destroy(); }
