@@ -25,8 +25,15 @@ void CapStoredHeadphoneVolume() {
                                   static_cast<DWORD>(*volumeLimit));
 }
 
-// The handler's thread calls into the endpoint objects here.
-void DisposeEndpointSide() {
+// After the connector thread has stopped: the workers are woken and the
+// popups they watch ended, so that every worker of the connection ends with
+// it (a switch window's answer could not reach a removed device anyway);
+// then the device and the endpoint side are let go.
+void EndTakenConnection() {
+  WakeConnectionWorkers();
+  EndConnectionPopups();
+  ReleaseCodecDevice();
+  // The handler's thread calls into the endpoint objects here.
   JoinComApartment();
   serviceEndpoint->Dispose();
 }
@@ -40,9 +47,7 @@ void TearDownAfterRemoval() {
     return;
   }
   StopConnectorThread();
-  WakeConnectionWorkers();
-  ReleaseCodecDevice();
-  DisposeEndpointSide();
+  EndTakenConnection();
 }
 
 void TearDownForPreShutdown() {
@@ -53,9 +58,6 @@ void TearDownForPreShutdown() {
   StopConnectorThread();
   // The volume-limit popup's watcher now leaves the popup to this sequence.
   outputType->store(0);
-  WakeConnectionWorkers();
-  EndConnectionPopups();
-  ReleaseCodecDevice();
-  DisposeEndpointSide();
+  EndTakenConnection();
   WriteTrace(L"Finish to handle PreShutDown message");
 }
