@@ -22,6 +22,7 @@
 
 namespace koru {
 
+inline constexpr DWORD NO_FEATURES = 0;
 inline constexpr wchar_t SWITCH_EXE[] = L"KoruAudioSwitchWindow.exe";
 inline constexpr wchar_t CHIME_EXE[] = L"ChimeWindow.exe";
 inline constexpr wchar_t LIMIT_EXE[] = L"KoruPopupWindow.exe";
