@@ -2,6 +2,8 @@
 // jack type with its dispatch.
 #include "device/connector_steps.h"
 
+#include <optional>
+
 #include "diagnostics/trace.h"
 
 namespace {
@@ -59,23 +61,23 @@ ConnectorStep ConnectorSteps::Take(ConnectorStep step) {
 // While a foreign endpoint is the default output, a jack event only
 // reaches the volume-limit check.
 ConnectorStep ConnectorSteps::Wait() {
-  BYTE type = NextNewType();
-  if (type == JACK_END && ConnectionEndedElsewhere()) return ConnectorStep::Return;
-  WriteTrace(L"Start to getRegistryValue, type is %d", type);
-  if (foreignEndpoint->load() == 1 && type != JACK_END) return ConnectorStep::VolumeLimit;
-  return StepFor(type);
+  std::optional<BYTE> type = NextNewType();
+  if (!type) return ConnectorStep::Return;
+  WriteTrace(L"Start to getRegistryValue, type is %d", *type);
+  if (foreignEndpoint->load() == 1 && *type != JACK_END) return ConnectorStep::VolumeLimit;
+  return StepFor(*type);
 }
 
 // A type equal to the last handled one is dropped and the driver asked
-// again; while the start-up query is due nothing counts as a repeat. A
-// connection ended from outside is not waited on again, and a request it
-// cancelled leaves the output as it was.
-BYTE ConnectorSteps::NextNewType() {
+// again; while the start-up query is due nothing counts as a repeat.
+// Nothing when the connection was ended from outside: it is not waited on
+// again, and the request it cancelled leaves the output as it was.
+std::optional<BYTE> ConnectorSteps::NextNewType() {
   for (;;) {
-    if (ConnectionEndedElsewhere()) return JACK_END;
+    if (ConnectionEndedElsewhere()) return std::nullopt;
     if (startupInitialPending->load() == 1) previousType_ = NO_PREVIOUS_TYPE;
     BYTE type = device_.WaitForJackType(snapshot_);
-    if (type == JACK_END && ConnectionEndedElsewhere()) return JACK_END;
+    if (type == JACK_END && ConnectionEndedElsewhere()) return std::nullopt;
     *outputType = type;
     if (type != previousType_ || type == JACK_END) return type;
   }

@@ -4,6 +4,8 @@
 // the routine is a walk from Start to Return.
 #pragma once
 
+#include <optional>
+
 #include "device/device_connector.h"
 #include "endpoint/endpoint_callback.h"
 #include "platform/win32.h"
@@ -48,7 +50,7 @@ class ConnectorSteps {
 
  private:
   ConnectorStep Wait();
-  BYTE NextNewType();
+  std::optional<BYTE> NextNewType();
   ConnectorStep Speaker();
   ConnectorStep Headphone();
   ConnectorStep SecondHeadphone();

@@ -83,11 +83,13 @@ std::optional<int> ConnectorRunTest::RunResult() const {
 }
 
 void ConnectorRunTest::EndFromOutside() {
+  *connectorActive = 0;
+  CancelRequest();
+}
+
+void ConnectorRunTest::CancelRequest() {
   HANDLE thread = runThread_;
-  RunOnServiceThread([thread] {
-    *connectorActive = 0;
-    CancelSynchronousIo(thread);
-  });
+  RunOnServiceThread([thread] { CancelSynchronousIo(thread); });
 }
 
 void ConnectorRunTest::OnComThread(const std::function<void()>& routine) {

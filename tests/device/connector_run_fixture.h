@@ -50,6 +50,8 @@ class ConnectorRunTest : public ServiceTest {
   // Ends the connection as the control handler does: `connectorActive` 0,
   // then the routine's pending driver request cancelled.
   void EndFromOutside();
+  // Only cancels the routine's pending driver request.
+  void CancelRequest();
   // Runs `routine` on a new thread of the service process that joined COM.
   void OnComThread(const std::function<void()>& routine);
 
