@@ -1,6 +1,8 @@
 // The status record and its reports, serialised by one lock.
 #include "service/service_status.h"
 
+#include <optional>
+
 #include "device/srw_guard.h"
 #include "service/service_name.h"
 
@@ -13,15 +15,15 @@ struct ServiceStatusRecord {
   DWORD checkPoint = 1;
 };
 
-constinit ProcessWide<ServiceStatusRecord> status;
+constinit ProcessWide<ServiceStatusRecord> record;
 
 constexpr DWORD ACCEPTED_CONTROLS = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PRESHUTDOWN;
 
-// Lock held. The call is made under the lock too, so that the manager
-// receives the reports in the order they were made.
-void ReportLocked(ServiceStatusRecord& record, DWORD state, DWORD exitCode, DWORD waitHint) {
-  SERVICE_STATUS& s = record.serviceStatus;
-  if (s.dwCurrentState == SERVICE_STOPPED) return;
+// Lock held. Fills the next report into the record; false once STOPPED was
+// reported.
+bool NextReport(ServiceStatusRecord& r, DWORD state, DWORD exitCode, DWORD waitHint) {
+  SERVICE_STATUS& s = r.serviceStatus;
+  if (s.dwCurrentState == SERVICE_STOPPED) return false;
   s.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   s.dwCurrentState = state;
   s.dwWin32ExitCode = exitCode;
@@ -29,8 +31,32 @@ void ReportLocked(ServiceStatusRecord& record, DWORD state, DWORD exitCode, DWOR
   s.dwWaitHint = waitHint;
   s.dwControlsAccepted = state == SERVICE_START_PENDING ? 0 : ACCEPTED_CONTROLS;
   bool settled = state == SERVICE_RUNNING || state == SERVICE_STOPPED;
-  s.dwCheckPoint = settled ? 0 : record.checkPoint++;
-  SetServiceStatus(record.serviceStatusHandle, &s);
+  s.dwCheckPoint = settled ? 0 : r.checkPoint++;
+  return true;
+}
+
+// Without a state: the state of the last report, read under the lock, and
+// nothing before the first report.
+//
+// Every report but the last is made under the lock, so that the manager
+// receives them in the order they were made. The last, STOPPED, is made
+// after the lock is left: the process may end as soon as the manager has
+// it, and once the record says STOPPED no other report can follow anyway.
+void Report(std::optional<DWORD> state, DWORD exitCode, DWORD waitHint) {
+  SERVICE_STATUS stopped;
+  SERVICE_STATUS_HANDLE handle;
+  {
+    ExclusiveSrwGuard guard(record->lock);
+    DWORD next = state.value_or(record->serviceStatus.dwCurrentState);
+    if (next == 0 || !NextReport(*record, next, exitCode, waitHint)) return;
+    handle = record->serviceStatusHandle;
+    if (next != SERVICE_STOPPED) {
+      SetServiceStatus(handle, &record->serviceStatus);
+      return;
+    }
+    stopped = record->serviceStatus;
+  }
+  SetServiceStatus(handle, &stopped);
 }
 
 }  // namespace
@@ -41,28 +67,22 @@ void ReportLocked(ServiceStatusRecord& record, DWORD state, DWORD exitCode, DWOR
 SERVICE_STATUS_HANDLE RegisterStatusHandle(LPHANDLER_FUNCTION_EX handler) {
   SERVICE_STATUS_HANDLE handle = RegisterServiceCtrlHandlerExW(SERVICE_NAME, handler, nullptr);
   if (handle == nullptr) return nullptr;
-  ExclusiveSrwGuard guard(status->lock);
-  status->serviceStatusHandle = handle;
+  ExclusiveSrwGuard guard(record->lock);
+  record->serviceStatusHandle = handle;
   return handle;
 }
 
 SERVICE_STATUS_HANDLE ServiceStatusHandle() {
-  SharedSrwGuard guard(status->lock);
-  return status->serviceStatusHandle;
+  SharedSrwGuard guard(record->lock);
+  return record->serviceStatusHandle;
 }
 
 void ReportServiceStatus(DWORD dwCurrentState, DWORD dwWin32ExitCode, DWORD dwWaitHint) {
-  ExclusiveSrwGuard guard(status->lock);
-  ReportLocked(*status, dwCurrentState, dwWin32ExitCode, dwWaitHint);
+  Report(dwCurrentState, dwWin32ExitCode, dwWaitHint);
 }
 
-void ReportCurrentServiceState() {
-  ExclusiveSrwGuard guard(status->lock);
-  DWORD state = status->serviceStatus.dwCurrentState;
-  if (state == 0) return;
-  ReportLocked(*status, state, NO_ERROR, 0);
-}
+void ReportCurrentServiceState() { Report(std::nullopt, NO_ERROR, 0); }
 
-void StartServiceStatus() { status.Create(); }
+void StartServiceStatus() { record.Create(); }
 
-void EndServiceStatus() { status.Destroy(); }
+void EndServiceStatus() { record.Destroy(); }

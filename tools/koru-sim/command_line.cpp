@@ -6,7 +6,7 @@
 namespace koru::scn {
 
 const char kUsage[] =
-    "usage: koru-sim run FILE.scn [--trace] [--realtime] [--seed N] [--state DIR]\n";
+    "usage: koru-sim run FILE.scn [--trace] [--realtime] [--free] [--seed N] [--state DIR]\n";
 
 namespace {
 
@@ -26,6 +26,10 @@ bool ParseOption(const std::vector<std::string>& args, size_t* i, RunOptions* op
   }
   if (option == "--realtime") {
     options->realTime = true;
+    return true;
+  }
+  if (option == "--free") {
+    options->freeRunning = true;
     return true;
   }
   if (option != "--seed" && option != "--state") {
@@ -76,6 +80,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   }
   if (command.options.seed && command.options.realTime) {
     *error = "--seed orders threads that run one at a time; --realtime runs them in parallel";
+    return std::nullopt;
+  }
+  if (command.options.seed && command.options.freeRunning) {
+    *error = "--seed orders threads that run one at a time; --free runs them in parallel";
     return std::nullopt;
   }
   return command;

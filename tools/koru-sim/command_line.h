@@ -14,7 +14,7 @@ struct CommandLine {
   RunOptions options;
 };
 
-// "run FILE.scn [--trace] [--realtime] [--seed N] [--state DIR]", the
+// "run FILE.scn [--trace] [--realtime] [--free] [--seed N] [--state DIR]", the
 // options before or after FILE. On a wrong command line: nothing, and
 // `error` says why.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,

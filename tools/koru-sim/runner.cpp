@@ -24,6 +24,7 @@ sim::Options MachineOptions(const RunOptions& options) {
     machine.scheduling = sim::Scheduling::FreeRunning;
     machine.realTime = true;
   }
+  if (options.freeRunning) machine.scheduling = sim::Scheduling::FreeRunning;
   return machine;
 }
 

@@ -12,6 +12,7 @@ namespace koru::scn {
 struct RunOptions {
   bool trace = false;                   // echo every trace line as it is emitted
   bool realTime = false;                // threads in parallel, on the wall clock
+  bool freeRunning = false;             // threads in parallel, on the virtual clock
   std::optional<uint64_t> seed;         // seeded scheduling order
   std::optional<std::string> stateDir;  // registry.txt kept there between runs
 };

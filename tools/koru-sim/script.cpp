@@ -1,6 +1,7 @@
 // Parsing a scenario file: every line lexed and compiled by its verb.
 #include "script.h"
 
+#include "blocks.h"
 #include "file_error.h"
 #include "lexer.h"
 #include "values.h"
@@ -62,6 +63,7 @@ Script ParseScript(std::string_view text) {
       script.problems.push_back({number, Message(error)});
     }
   }
+  UnrollBlocks(script);
   return script;
 }
 

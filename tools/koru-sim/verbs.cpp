@@ -2,11 +2,13 @@
 // words that follow it.
 #include "verbs.h"
 
+#include "blocks.h"
 #include "device_verbs.h"
 #include "endpoint_verbs.h"
 #include "file_error.h"
-#include "session_verbs.h"
 #include "service_verbs.h"
+#include "session_verbs.h"
+#include "summary.h"
 
 namespace koru::scn {
 namespace {
@@ -28,6 +30,8 @@ VerbTable BuildStepVerbs() {
   AddServiceVerbs(table);
   AddEndpointVerbs(table);
   AddDeviceVerbs(table);
+  AddBlockVerbs(table);
+  AddSummaryVerbs(table);
   table.Add("expect", "expect WHAT ...", &CompileExpect);
   return table;
 }

@@ -1,0 +1,97 @@
+// The summary of a run: what the service did, read back from the machine's
+// logs, one subject per line.
+#include "summary.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "runner.h"
+#include "sim/machine.h"
+
+namespace koru::scn {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+void Play(const std::string& scenario) {
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(RunScenario(scenario, "s.scn", RunOptions{}, out, err), 0) << out.str() << err.str();
+}
+
+TEST(Summary, BeforeTheServiceDidAnything) {
+  sim::Reset();
+  std::vector<std::string> expected = {
+      "==== What the service did ====",
+      "Service: STOPPED, 0 status reports",
+      "Jack events handled (0): none",
+      "Settings written (0): none",
+      "Popups started (0): none",
+      "Driver requests (0): none",
+      "Default endpoints set by the service: 0; defaults now: render none, capture none",
+  };
+  EXPECT_EQ(Lines(ServiceSummary()), expected);
+}
+
+// The speaker from the start-up query, headphones whose switch window asks
+// for the console role, a volume-limit popup, and a pre-shutdown that caps
+// the stored headphone volume and ends the popup.
+TEST(Summary, AccountOfALife) {
+  sim::Reset();
+  Play(R"(run install
+codec present
+endpoint speakers render default
+endpoint headphones render formfactor=3 jack=1:connected
+registry ServiceVersion = 0x1ff
+registry HeadphoneVolume = 80
+popup KoruAudioSwitchWindow.exe answer=1
+service start
+driver jack 1
+control preshutdown
+)");
+  std::vector<std::string> expected = {
+      "==== What the service did ====",
+      "Service: STOPPED, 5 status reports",
+      "Jack events handled (2): speaker 1, headphone 1",
+      "Settings written (1): HeadphoneVolume = 30",
+      "Popups started (2):",
+      "  KoruAudioSwitchWindow.exe: answered 1",
+      "  KoruPopupWindow.exe: ended by the service (exit code 4)",
+      "Driver requests (6): FINISH_HEADPHONE 2 (in=0 x1, in=2 x1), FINISH_SPEAKER 1 (in=0 x1), "
+      "JACKSTATE_INITIAL 1, JACKSTATE_NOTIFY 2 (1 failed)",
+      "Default endpoints set by the service: 2; defaults now: render console speakers, "
+      "multimedia headphones, communications headphones, capture none",
+  };
+  EXPECT_EQ(Lines(ServiceSummary()), expected);
+}
+
+TEST(Summary, EveryJackTypeByName) {
+  sim::Reset();
+  Play(R"(run install
+codec present
+endpoint speakers render default
+registry ServiceVersion = 0x3f
+service start
+driver jack 1
+driver jack 2
+driver jack 4
+driver jack 9
+driver jack 3
+)");
+  std::vector<std::string> lines = Lines(ServiceSummary());
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[2],
+            "Jack events handled (5): headphone 1, headphone of the second kind 1, end of the "
+            "connection 1, reset 1, type 9 1");
+}
+
+}  // namespace
+}  // namespace koru::scn
