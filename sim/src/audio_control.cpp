@@ -73,6 +73,7 @@ EndpointRecord Build(const std::string& name, const EndpointSpec& spec) {
   endpoint.endpointStore.Set(com::kFormFactorKey, {VT_UI4, formFactor, {}});
   endpoint.topology = spec.topology;
   for (const Jack& jack : spec.jacks) endpoint.jacks.push_back(Describe(jack));
+  endpoint.connectedToFailure = spec.connectedToFailure;
   endpoint.volume = spec.volume;
   endpoint.muted = spec.muted;
   return endpoint;
@@ -190,6 +191,11 @@ std::optional<PropertyWrite> LastPropertyWrite(const std::string& name, const PR
     return PropertyWrite{write.fxStore, write.value.vt, static_cast<uint32_t>(write.value.bits)};
   }
   return std::nullopt;
+}
+
+std::vector<DefaultRequest> DefaultRequests() {
+  auto lock = Lock();
+  return TheState().defaultRequests;
 }
 
 int DeviceCallbacks() {

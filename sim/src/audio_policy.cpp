@@ -3,6 +3,8 @@
 // per role. SetDefaultEndpoint refuses an endpoint that is not active and
 // then changes nothing.
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "audio_objects.h"
 #include "com_objects.h"
@@ -60,14 +62,22 @@ class PolicyConfigVista final : public com::Object<IPolicyConfigVista> {
   PolicyConfigVista() : Object("") {}
 
   // An endpoint that is not active is not among the candidates: E_NOTFOUND.
+  // Every call that names an id is recorded, refused or not.
   HRESULT STDMETHODCALLTYPE SetDefaultEndpoint(LPCWSTR deviceId, ERole role) override {
     if (auto error = BeginCall(*this, "IPolicyConfigVista::SetDefaultEndpoint")) return *error;
     if (deviceId == nullptr) return E_POINTER;
-    if (!ValidRole(role)) return E_INVALIDARG;
     auto lock = Lock();
     const EndpointRecord* endpoint = FindById(deviceId);
-    if (endpoint == nullptr || !SetDefault(*endpoint, role)) return E_NOTFOUND;
-    return S_OK;
+    HRESULT result = S_OK;
+    if (!ValidRole(role)) {
+      result = E_INVALIDARG;
+    } else if (endpoint == nullptr || !SetDefault(*endpoint, role)) {
+      result = E_NOTFOUND;
+    }
+    std::optional<std::string> name;
+    if (endpoint != nullptr) name = endpoint->name;
+    TheState().defaultRequests.push_back({deviceId, name, role, result});
+    return result;
   }
 
   HRESULT STDMETHODCALLTYPE UnusedSlot3() override { return Unused(); }

@@ -46,6 +46,7 @@ struct EndpointRecord {
   std::vector<LastWrite> lastWrites;  // one per key written
   bool topology = true;
   std::vector<KSJACK_DESCRIPTION> jacks;
+  std::optional<HRESULT> connectedToFailure;
   float volume = 1.0f;
   bool muted = false;
 };
@@ -54,6 +55,8 @@ struct State {
   std::vector<EndpointRecord> endpoints;  // in enumeration order
   // The id of the default endpoint by flow (render, capture) and role.
   std::optional<std::wstring> defaults[2][ERole_enum_count];
+  // Every SetDefaultEndpoint call, in call order.
+  std::vector<DefaultRequest> defaultRequests;
 };
 
 State& TheState();

@@ -68,6 +68,9 @@ class TopologyConnector final : public com::Object<IConnector, IPart> {
     auto lock = Lock();
     const EndpointRecord* endpoint = FindById(endpointId_);
     if (endpoint == nullptr) return E_NOTFOUND;
+    if (side_ == Side::Endpoint && endpoint->connectedToFailure) {
+      return *endpoint->connectedToFailure;
+    }
     Side other = side_ == Side::Endpoint ? Side::Device : Side::Endpoint;
     *ppConTo = com::NewObject<TopologyConnector>(*endpoint, other);
     return S_OK;

@@ -46,9 +46,6 @@ EndpointCallback::EndpointCallback(const EndpointCallback& other)
       IAudioEndpointVolumeCallback(other),
       notifyRegistered(other.notifyRegistered.load()),
       controlChangeRegistered(other.controlChangeRegistered.load()),
-      hdmiDeviceId(other.hdmiDeviceId.load()),
-      priorityRenderDeviceId(other.priorityRenderDeviceId.load()),
-      priorityCaptureDeviceId(other.priorityCaptureDeviceId.load()),
       constructionStatus_(other.constructionStatus_) {
   currentVolume.bMuted = other.currentVolume.bMuted.load();
   currentVolume.volumeLevel = other.currentVolume.volumeLevel.load();
@@ -75,9 +72,7 @@ void EndpointCallback::Reset() {
   notifyRegistered = 0;
   controlChangeRegistered = 0;
   releaseAll();
-  hdmiDeviceId = nullptr;
-  priorityRenderDeviceId = nullptr;
-  priorityCaptureDeviceId = nullptr;
+  deviceIds.Clear();
   currentVolume.bMuted = 0;
   currentVolume.volumeLevel = 0;
   refCount = 1;

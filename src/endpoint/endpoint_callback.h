@@ -6,11 +6,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
 
+#include "endpoint/endpoint_ids.h"
 #include "endpoint/policy_config.h"
 #include "platform/com_ptr.h"
 #include "platform/win32.h"
 #include "service/process_wide.h"
+
+// One flow's half of the priority scan (endpoint/priority_policy.cpp).
+struct PriorityPass;
 
 // The volume and mute the service last knew for the endpoint.
 struct CurrentVolume {
@@ -37,10 +44,10 @@ class EndpointCallback final : public IMMNotificationClient, public IAudioEndpoi
   // objects, no ids, `currentVolume` {0, 0}, one reference.
   EndpointCallback();
   // A snapshot copy: its own added references to the same COM objects as
-  // they are now, the flags, the id pointers (not the strings) and
-  // `currentVolume`. It never owns `endpointLock` and is never registered
-  // with Windows; it serves setVolume, setMute, getCurrentVolume and
-  // SetCustomAValue only.
+  // they are now, the flags and `currentVolume`. It never owns
+  // `endpointLock` and is never registered with Windows; it serves
+  // setVolume, setMute, getCurrentVolume and SetCustomAValue only, so it
+  // holds no endpoint ids (those belong to the object Windows notifies).
   EndpointCallback(const EndpointCallback& other);
   EndpointCallback& operator=(const EndpointCallback&) = delete;
   ~EndpointCallback();
@@ -62,6 +69,16 @@ class EndpointCallback final : public IMMNotificationClient, public IAudioEndpoi
   void setMute(int bMuted, LPCGUID eventContext);
   CurrentVolume getCurrentVolume();
   HRESULT SetCustomAValue(DWORD value);
+
+  // ---- default-device priority ------------------------------------------------
+  // The start-up scans: every render endpoint in every state for the HDMI
+  // endpoint, then the render and capture endpoints on the priority jack.
+  HRESULT ScanHdmiDevices();
+  HRESULT ScanPriorityConnectionTypeDevices();
+  // For an endpoint that arrived: whether it is the HDMI endpoint (then
+  // recorded and made the default), or on a jack of the priority type.
+  bool CheckHdmiDevice(LPCWSTR deviceId);
+  bool IsPriorityConnectionTypeDevice(LPCWSTR deviceId);
 
   // ---- IUnknown, shared by both interfaces --------------------------------------
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
@@ -106,11 +123,10 @@ class EndpointCallback final : public IMMNotificationClient, public IAudioEndpoi
   ComPtr<IPolicyConfigVista> policyConfigVista;
 
  public:
-  // Endpoint ids from IMMDevice::GetId (task memory), or null; the object
-  // never frees them.
-  std::atomic<LPWSTR> hdmiDeviceId{nullptr};
-  std::atomic<LPWSTR> priorityRenderDeviceId{nullptr};
-  std::atomic<LPWSTR> priorityCaptureDeviceId{nullptr};
+  // `hdmiDeviceId`, `priorityRenderDeviceId` and `priorityCaptureDeviceId`:
+  // recorded by the scans and the arrival check, forgotten when their
+  // endpoint is removed.
+  EndpointIds deviceIds;
   SharedVolume currentVolume;
 
  private:
@@ -122,8 +138,24 @@ class EndpointCallback final : public IMMNotificationClient, public IAudioEndpoi
   void loadStoredVolume(std::uint8_t kind);
   void applyCurrentVolume(IAudioEndpointVolume* volumeControl);
   HRESULT createComObjects();
-  // The start-up scans for the default-device priority policy.
+  // The start-up scans for the default-device priority policy, and their
+  // steps.
   HRESULT runStartupScans();
+  HRESULT scanForHdmi(IMMDeviceCollection* endpoints, UINT index);
+  HRESULT preferHdmi(IMMDevice* device);
+  HRESULT scanForPriority(const PriorityPass& pass);
+  bool preferPriorityJacks(const PriorityPass& pass, IMMDevice* device, HRESULT* status);
+  // The reactions of a state change to the HDMI and the priority endpoint.
+  void hdmiStateChanged(LPCWSTR deviceId, DWORD newState);
+  void priorityStateChanged(LPCWSTR deviceId, DWORD newState);
+  void fallBackToHdmi();
+  // Records the device's id as `which` (none when GetId fails) and gives a
+  // private copy of what it recorded; returns GetId's result.
+  HRESULT recordId(RecordedId which, IMMDevice* device, std::optional<std::wstring>* recorded);
+  // Makes the endpoint the default for each role in turn, through a counted
+  // copy of the Vista policy-config object. The result of the last call;
+  // none when no call was made because there is no such object.
+  std::optional<HRESULT> switchDefault(LPCWSTR deviceId, std::span<const ERole> roles);
 
   template <typename T>
   ComPtr<T> copyOf(const ComPtr<T>& member) const;

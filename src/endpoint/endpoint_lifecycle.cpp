@@ -16,6 +16,7 @@ HRESULT CreateInstance(REFCLSID clsid, REFIID iid, ComPtr<T>* object) {
 // The first step that fails ends the sequence; what was created so far
 // stays for Dispose. So without a default render endpoint at start-up the
 // Vista policy-config object is never created and the scans do not run.
+// The scans (endpoint/priority_policy.cpp) run whatever the features say.
 HRESULT EndpointCallback::Initialize() {
   WriteTrace(L"Initialize entry");
   HRESULT status = createComObjects();
@@ -49,11 +50,6 @@ HRESULT EndpointCallback::createComObjects() {
   publish(policyConfigVista, switcher);
   return status;
 }
-
-// The start-up scans for the HDMI endpoint and the endpoints on the
-// priority connection type belong here, after the Vista policy-config
-// object exists; they arrive with the default-device priority policy.
-HRESULT EndpointCallback::runStartupScans() { return S_OK; }
 
 // The ids and `currentVolume` stay as they are.
 void EndpointCallback::Dispose() {

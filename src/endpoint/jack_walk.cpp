@@ -10,7 +10,10 @@ namespace {
 bool Stepped(JackList& list, HRESULT status, JackWalkStep step,
              const std::function<void(JackWalkStep)>& onStep) {
   list.lastStatus = status;
-  if (status != S_OK) return false;
+  if (status != S_OK) {
+    list.failedStep = step;
+    return false;
+  }
   if (onStep) onStep(step);
   return true;
 }

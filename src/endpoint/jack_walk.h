@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/win32.h"
@@ -23,6 +24,11 @@ struct JackList {
   bool complete = false;
   // The result of the last call the walk made.
   HRESULT lastStatus = S_OK;
+  // The step whose call did not answer S_OK (its result is `lastStatus`),
+  // named after what it would have obtained. None when every step obtained
+  // its interface; the count of jacks may still have failed (`complete` is
+  // false then).
+  std::optional<JackWalkStep> failedStep;
   // The jacks whose descriptions came back with S_OK, in index order.
   std::vector<KSJACK_DESCRIPTION> jacks;
 

@@ -27,6 +27,8 @@
 #include <devicetopology.h>
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
+// StrCmpCW, the exact comparison of endpoint ids.
+#include <shlwapi.h>
 // The SDK's COM interfaces have public non-virtual destructors (objects end
 // through Release), so every class that implements one trips GCC's
 // -Wnon-virtual-dtor here. The host build, whose interfaces have protected

@@ -16,7 +16,7 @@ TEST_F(ObjectTest, ConstructionLeavesNothingButTheLock) {
   EXPECT_EQ(endpoint.controlChangeRegistered.load(), 0);
   EXPECT_FALSE(endpoint.enumerator());
   EXPECT_FALSE(endpoint.device());
-  EXPECT_EQ(endpoint.hdmiDeviceId.load(), nullptr);
+  EXPECT_FALSE(endpoint.deviceIds.Known(RecordedId::Hdmi));
   CurrentVolume current = endpoint.getCurrentVolume();
   EXPECT_EQ(current.bMuted, 0);
   EXPECT_EQ(current.volumeLevel, 0);

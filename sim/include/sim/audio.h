@@ -33,6 +33,11 @@ struct EndpointSpec {
   // IDeviceTopology fails with E_NOINTERFACE.
   bool topology = true;
   std::vector<Jack> jacks;
+  // What IConnector::GetConnectedTo on the endpoint's connector answers
+  // instead of the device's connector, as endpoints whose connector leads
+  // nowhere answer (HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) on some capture
+  // endpoints). None: the connector on the device's side.
+  std::optional<HRESULT> connectedToFailure;
   float volume = 1.0f;
   bool muted = false;
   // The default for all three roles of its flow.
@@ -94,6 +99,18 @@ struct PropertyWrite {
   uint32_t value;  // the 32-bit value of the PROPVARIANT
 };
 std::optional<PropertyWrite> LastPropertyWrite(const std::string& name, const PROPERTYKEY& key);
+
+// One IPolicyConfigVista::SetDefaultEndpoint call, refused ones included:
+// the id it named, the endpoint's name when the id was an endpoint's at the
+// time, the role, and what the call answered.
+struct DefaultRequest {
+  std::wstring id;
+  std::optional<std::string> name;
+  ERole role = eConsole;
+  HRESULT result = S_OK;
+};
+// Every such call since Reset, in call order.
+std::vector<DefaultRequest> DefaultRequests();
 
 // Callbacks registered now by live processes: device notification clients,
 // and volume callbacks on the endpoint.
