@@ -1,6 +1,8 @@
 // The connector routine's test fixture.
 #include "connector_run_fixture.h"
 
+#include <utility>
+
 #include "endpoint/audio_ids.h"
 #include "endpoint/endpoint_callback.h"
 #include "platform/com_apartment.h"
@@ -30,17 +32,27 @@ sim::audio::EndpointSpec Render(uint32_t formFactor, std::vector<sim::audio::Jac
 
 void ConnectorRunTest::SetUp() {
   ServiceTest::SetUp();
+  NewMachine(MachineOptions());
+}
+
+void ConnectorRunTest::TearDown() {
+  CloseRunThread();
+  ServiceTest::TearDown();
+}
+
+void ConnectorRunTest::NewMachine(const sim::Options& options) {
+  sim::Reset(options);
+  runThread_ = nullptr;
+  runResult_ = -1;
   sim::codec::Present();
   sim::audio::AddEndpoint("speakers", Render(Speakers, {}));
   sim::audio::AddEndpoint("headphones", Render(Headphones, {{eConnType3Point5mm, true}}));
 }
 
-void ConnectorRunTest::TearDown() {
-  if (runThread_ != nullptr && sim::ProgramAlive()) {
-    HANDLE thread = runThread_;
-    RunOnServiceThread([thread] { CloseHandle(thread); });
-  }
-  ServiceTest::TearDown();
+void ConnectorRunTest::CloseRunThread() {
+  HANDLE thread = std::exchange(runThread_, nullptr);
+  if (thread == nullptr || !sim::ProgramAlive()) return;
+  RunOnServiceThread([thread] { CloseHandle(thread); });
 }
 
 void ConnectorRunTest::Store(const char* name, DWORD value) {
@@ -57,10 +69,11 @@ void ConnectorRunTest::StartWith(DWORD features) {
   MarkAll();
 }
 
-void ConnectorRunTest::StartRun() {
+void ConnectorRunTest::StartRun(const std::function<void()>& alongside) {
   *connectorActive = 1;
-  RunOnServiceThread([this] {
+  RunOnServiceThread([this, &alongside] {
     runThread_ = CreateThread(nullptr, 0, &ConnectorRunTest::RunConnector, this, 0, nullptr);
+    if (alongside) alongside();
   });
 }
 

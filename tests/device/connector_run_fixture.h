@@ -18,6 +18,7 @@
 #include "platform/win32.h"
 #include "sim/audio.h"
 #include "sim/devices.h"
+#include "sim/machine.h"
 #include "support/service_fixture.h"
 
 namespace koru {
@@ -29,10 +30,16 @@ inline constexpr wchar_t LIMIT_EXE[] = L"KoruPopupWindow.exe";
 
 class ConnectorRunTest : public ServiceTest {
  protected:
-  // The laptop with the codec present; no service process yet.
+  // The laptop with the codec present, on a machine with these options; no
+  // service process yet.
   void SetUp() override;
+  virtual sim::Options MachineOptions() const { return {}; }
   // Closes the routine's thread handle, then the machine's audits.
   void TearDown() override;
+  // A new machine with these options and the laptop.
+  void NewMachine(const sim::Options& options);
+  // Closes the routine's thread handle, while the service process lives.
+  void CloseRunThread();
 
   static void Store(const char* name, DWORD value);
   // Starts the service process with this feature word, creates the shared
@@ -41,8 +48,11 @@ class ConnectorRunTest : public ServiceTest {
   void StartWith(DWORD features);
   // Sets `connectorActive` to 1 and runs codecDevice->Run with a snapshot
   // of the endpoint object on a new thread (CreateThread, COM joined), then
-  // settles.
-  void StartRun();
+  // settles. `alongside` runs on the thread that started it, at the same
+  // time as the routine.
+  void StartRun(const std::function<void()>& alongside = {});
+  // The routine's thread, for routines that run alongside it.
+  HANDLE RunThread() const { return runThread_; }
   // A jack event from the driver, and everything that follows from it.
   static void Jack(uint8_t type);
   // The routine's result once it returned; nothing while it runs.
