@@ -58,7 +58,7 @@ EndpointCallback::EndpointCallback(const EndpointCallback& other)
 }
 
 // In this order: the policy-config objects, the lock, then the endpoint's
-// objects and the enumerator.
+// objects and the enumerator. The recorded ids go with their holder.
 EndpointCallback::~EndpointCallback() {
   policyConfigVista.reset();
   policyConfig.reset();

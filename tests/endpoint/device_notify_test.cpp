@@ -9,9 +9,6 @@ namespace {
 
 constexpr DWORD DOCK_PRIORITY = PriorityBits(eConnTypeRCA);
 
-using Messages = std::vector<std::wstring>;
-using Switches = std::vector<std::string>;
-
 class DeviceNotifyTest : public NotifyTest {
  protected:
   // The laptop, an HDMI display, and a dock whose output and input sit on
@@ -39,8 +36,6 @@ class DeviceNotifyTest : public NotifyTest {
     sim::audio::ChangeState(endpoint, state);
     sim::Settle();
   }
-
-  static std::wstring Id(const char* endpoint) { return sim::audio::EndpointId(endpoint); }
 };
 
 // ---- default changes ------------------------------------------------------------------

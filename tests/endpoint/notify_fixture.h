@@ -15,6 +15,9 @@
 
 namespace koru {
 
+using Messages = std::vector<std::wstring>;
+using Switches = std::vector<std::string>;
+
 // The feature word's field for the jack connection type with priority.
 constexpr DWORD PriorityBits(DWORD connectionType) {
   return connectionType << PRIORITY_CONNECTION_TYPE_SHIFT;
@@ -42,13 +45,13 @@ class NotifyTest : public EndpointTest {
  protected:
   // Starts the service process with these features, makes the shared
   // semaphores and initialises the endpoint object; returns what
-  // Initialize returned. The trace and the switches are marked after it.
+  // Initialize returned. Its trace and switches are kept apart.
   HRESULT Ready(DWORD features) {
     StartWith(features);
     RunOnServiceThread([] { CreateSharedObjects(); });
     HRESULT status = Initialize();
-    NewTrace();
-    NewSwitches();
+    startTrace = NewTrace();
+    startSwitches = NewSwitches();
     return status;
   }
   // As the device connector does once it has handled a speaker or
@@ -76,6 +79,7 @@ class NotifyTest : public EndpointTest {
     return switches;
   }
 
+  static std::wstring Id(const char* endpoint) { return sim::audio::EndpointId(endpoint); }
   static std::optional<std::wstring> Recorded(RecordedId which) {
     return serviceEndpoint->deviceIds.Copy(which);
   }
@@ -85,6 +89,10 @@ class NotifyTest : public EndpointTest {
   void DeliverStateChange(const std::wstring& id, DWORD state) {
     OnComThread([&] { serviceEndpoint->OnDeviceStateChanged(id.c_str(), state); });
   }
+
+  // What Initialize traced and switched in Ready.
+  Messages startTrace;
+  Switches startSwitches;
 
  private:
   static std::string Describe(const sim::audio::DefaultRequest& request) {

@@ -11,51 +11,49 @@ namespace {
 
 constexpr DWORD RCA_PRIORITY = PriorityBits(eConnTypeRCA);
 
-using Messages = std::vector<std::wstring>;
-using Switches = std::vector<std::string>;
-
 class PriorityScanTest : public NotifyTest {
  protected:
-  // Initializes with these features and keeps the scans' trace and
-  // switches for the test.
-  HRESULT Scan(DWORD features) {
-    StartWith(features);
-    RunOnServiceThread([] { CreateSharedObjects(); });
-    HRESULT status = Initialize();
-    trace_ = NewTrace();
-    switches_ = NewSwitches();
-    return status;
-  }
-
+  // How often Initialize traced the message.
   size_t TraceCount(const std::wstring& message) const {
-    return static_cast<size_t>(std::count(trace_.begin(), trace_.end(), message));
+    return static_cast<size_t>(std::count(startTrace.begin(), startTrace.end(), message));
   }
 
-  static std::wstring Id(const char* endpoint) { return sim::audio::EndpointId(endpoint); }
+  // The dock's output and input found on their connected priority jacks.
+  void ExpectDockRecordedAndMadeTheDefaults() const {
+    EXPECT_EQ(Recorded(RecordedId::PriorityRender), Id("dock-out"));
+    EXPECT_EQ(Recorded(RecordedId::PriorityCapture), Id("dock-in"));
+    EXPECT_EQ(startSwitches, (Switches{"dock-out multimedia", "dock-out communications",
+                                       "dock-in multimedia", "dock-in communications"}));
+  }
 
-  Messages trace_;
-  Switches switches_;
+  // A capture endpoint on the priority jack whose connector answers
+  // GetConnectedTo with `failure`.
+  static void CaptureLeadingNowhere(HRESULT failure) {
+    sim::audio::EndpointSpec usbMic = OnJacks(eCapture, {{eConnTypeRCA, true}});
+    usbMic.connectedToFailure = failure;
+    sim::audio::AddEndpoint("usb-mic", usbMic);
+  }
 };
 
 // ---- HDMI ------------------------------------------------------------------------------
 
 TEST_F(PriorityScanTest, WithoutAnHdmiEndpointNothingIsRecorded) {
   Laptop();
-  ASSERT_EQ(Scan(MIRRORING | HDMIPriority), S_OK);
+  ASSERT_EQ(Ready(MIRRORING | HDMIPriority), S_OK);
   EXPECT_FALSE(Recorded(RecordedId::Hdmi));
   EXPECT_EQ(TraceCount(L"GetPropertyValue entry"), 2u) << "each render endpoint is read";
   EXPECT_EQ(TraceCount(L"GetPropertyValue exit"), 2u);
   EXPECT_EQ(TraceCount(L"HDMI device presented"), 0u);
-  EXPECT_EQ(switches_, Switches{});
+  EXPECT_EQ(startSwitches, Switches{});
 }
 
 TEST_F(PriorityScanTest, AnHdmiEndpointUnpluggedAtStartUpIsStillRecordedAndSwitchedTo) {
   Laptop();
   sim::audio::AddEndpoint("hdmi", Hdmi(DEVICE_STATE_UNPLUGGED));
-  ASSERT_EQ(Scan(MIRRORING | HDMIPriority), E_NOTFOUND)
+  ASSERT_EQ(Ready(MIRRORING | HDMIPriority), E_NOTFOUND)
       << "the scan carries the refused switch of the last endpoint";
   EXPECT_EQ(Recorded(RecordedId::Hdmi), Id("hdmi"));
-  EXPECT_EQ(switches_, (Switches{"hdmi multimedia refused", "hdmi communications refused"}));
+  EXPECT_EQ(startSwitches, (Switches{"hdmi multimedia refused", "hdmi communications refused"}));
   EXPECT_EQ(TraceCount(L"HDMI device presented"), 1u);
   EXPECT_EQ(TraceCount(L"Set HDMI as default output device"), 1u);
 }
@@ -63,8 +61,8 @@ TEST_F(PriorityScanTest, AnHdmiEndpointUnpluggedAtStartUpIsStillRecordedAndSwitc
 TEST_F(PriorityScanTest, WithoutHdmiPriorityTheScanStillMakesHdmiTheDefault) {
   Laptop();
   sim::audio::AddEndpoint("hdmi", Hdmi());
-  ASSERT_EQ(Scan(MIRRORING), S_OK);
-  EXPECT_EQ(switches_, (Switches{"hdmi multimedia", "hdmi communications"}));
+  ASSERT_EQ(Ready(MIRRORING), S_OK);
+  EXPECT_EQ(startSwitches, (Switches{"hdmi multimedia", "hdmi communications"}));
   EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, eMultimedia), "hdmi");
   EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, eCommunications), "hdmi");
   EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, eConsole), "speakers") << "not switched";
@@ -74,9 +72,9 @@ TEST_F(PriorityScanTest, OfSeveralHdmiEndpointsEachIsSwitchedToAndTheLastRecorde
   Laptop();
   sim::audio::AddEndpoint("hdmi-1", Hdmi());
   sim::audio::AddEndpoint("hdmi-2", Hdmi());
-  ASSERT_EQ(Scan(MIRRORING | HDMIPriority), S_OK);
-  EXPECT_EQ(switches_, (Switches{"hdmi-1 multimedia", "hdmi-1 communications", "hdmi-2 multimedia",
-                                 "hdmi-2 communications"}));
+  ASSERT_EQ(Ready(MIRRORING | HDMIPriority), S_OK);
+  EXPECT_EQ(startSwitches, (Switches{"hdmi-1 multimedia", "hdmi-1 communications",
+                                     "hdmi-2 multimedia", "hdmi-2 communications"}));
   EXPECT_EQ(Recorded(RecordedId::Hdmi), Id("hdmi-2"));
 }
 
@@ -87,10 +85,10 @@ TEST_F(PriorityScanTest, AFailedReadOfTheLastRenderEndpointFailsTheScanAndSkipsT
   refused.skip = 3;  // the attach's own read, then the speakers and the headphones
   refused.error = static_cast<uint32_t>(E_ACCESSDENIED);
   sim::Fail("IMMDevice::OpenPropertyStore", refused);
-  EXPECT_EQ(Scan(MIRRORING | RCA_PRIORITY), E_ACCESSDENIED);
+  EXPECT_EQ(Ready(MIRRORING | RCA_PRIORITY), E_ACCESSDENIED);
   EXPECT_FALSE(Recorded(RecordedId::PriorityRender));
   EXPECT_EQ(TraceCount(L"PriorityConnectionType:4 device presented"), 0u);
-  EXPECT_EQ(switches_, Switches{});
+  EXPECT_EQ(startSwitches, Switches{});
 }
 
 TEST_F(PriorityScanTest, AFailedReadBeforeTheLastEndpointDoesNotFailTheScan) {
@@ -100,8 +98,8 @@ TEST_F(PriorityScanTest, AFailedReadBeforeTheLastEndpointDoesNotFailTheScan) {
   refused.skip = 1;  // the attach's own read; then the speakers'
   refused.error = static_cast<uint32_t>(E_ACCESSDENIED);
   sim::Fail("IMMDevice::OpenPropertyStore", refused);
-  EXPECT_EQ(Scan(MIRRORING), S_OK);
-  EXPECT_EQ(switches_, (Switches{"hdmi multimedia", "hdmi communications"}));
+  EXPECT_EQ(Ready(MIRRORING), S_OK);
+  EXPECT_EQ(startSwitches, (Switches{"hdmi multimedia", "hdmi communications"}));
 }
 
 TEST_F(PriorityScanTest, AFailedHdmiEnumerationIsWhatInitializeReturns) {
@@ -110,7 +108,7 @@ TEST_F(PriorityScanTest, AFailedHdmiEnumerationIsWhatInitializeReturns) {
   sim::FaultSpec refused;
   refused.error = static_cast<uint32_t>(E_OUTOFMEMORY);
   sim::Fail("IMMDeviceEnumerator::EnumAudioEndpoints", refused);
-  EXPECT_EQ(Scan(MIRRORING | RCA_PRIORITY), E_OUTOFMEMORY);
+  EXPECT_EQ(Ready(MIRRORING | RCA_PRIORITY), E_OUTOFMEMORY);
   EXPECT_FALSE(Recorded(RecordedId::PriorityRender)) << "no priority scan after a failed one";
 }
 
@@ -120,12 +118,12 @@ TEST_F(PriorityScanTest, TypeZeroRecordsNothingAndSwitchesNothing) {
   sim::audio::AddEndpoint("speakers", OnJacks(eRender, {{eConnTypeUnknown, true}}));
   sim::audio::AddEndpoint("internal-out", OnJacks(eRender, {{eConnTypeUnknown, true}}));
   sim::audio::AddEndpoint("internal-mic", OnJacks(eCapture, {{eConnTypeUnknown, true}}));
-  ASSERT_EQ(Scan(MIRRORING), S_OK);
+  ASSERT_EQ(Ready(MIRRORING), S_OK);
   EXPECT_FALSE(Recorded(RecordedId::PriorityRender));
   EXPECT_FALSE(Recorded(RecordedId::PriorityCapture));
-  EXPECT_EQ(switches_, Switches{}) << "the user's default stays";
+  EXPECT_EQ(startSwitches, Switches{}) << "the user's default stays";
   EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, eMultimedia), "speakers");
-  for (const std::wstring& message : trace_) {
+  for (const std::wstring& message : startTrace) {
     EXPECT_EQ(message.find(L"PriorityConnectionType"), std::wstring::npos) << message;
   }
 }
@@ -134,11 +132,8 @@ TEST_F(PriorityScanTest, ConnectedPriorityJacksAreRecordedAndMadeTheDefaults) {
   Laptop();
   sim::audio::AddEndpoint("dock-out", OnJacks(eRender, {{eConnTypeRCA, true}}));
   sim::audio::AddEndpoint("dock-in", OnJacks(eCapture, {{eConnTypeRCA, true}}));
-  ASSERT_EQ(Scan(MIRRORING | RCA_PRIORITY), S_OK);
-  EXPECT_EQ(Recorded(RecordedId::PriorityRender), Id("dock-out"));
-  EXPECT_EQ(Recorded(RecordedId::PriorityCapture), Id("dock-in"));
-  EXPECT_EQ(switches_, (Switches{"dock-out multimedia", "dock-out communications",
-                                 "dock-in multimedia", "dock-in communications"}));
+  ASSERT_EQ(Ready(MIRRORING | RCA_PRIORITY), S_OK);
+  ExpectDockRecordedAndMadeTheDefaults();
   EXPECT_EQ(TraceCount(L"PriorityConnectionType:4 device presented"), 2u);
   EXPECT_EQ(TraceCount(L"Set PriorityConnectionType:4 as default output device"), 1u);
   EXPECT_EQ(TraceCount(L"Set PriorityConnectionType:4 as default input device"), 1u);
@@ -149,10 +144,10 @@ TEST_F(PriorityScanTest, APriorityJackNotConnectedIsRecordedWithoutASwitch) {
   sim::audio::AddEndpoint("dock-out", OnJacks(eRender, {{eConnTypeRCA, false}}));
   sim::audio::AddEndpoint("dock-in",
                           OnJacks(eCapture, {{eConnTypeRCA, false}}, DEVICE_STATE_UNPLUGGED));
-  ASSERT_EQ(Scan(MIRRORING | RCA_PRIORITY), S_OK);
+  ASSERT_EQ(Ready(MIRRORING | RCA_PRIORITY), S_OK);
   EXPECT_EQ(Recorded(RecordedId::PriorityRender), Id("dock-out"));
   EXPECT_EQ(Recorded(RecordedId::PriorityCapture), Id("dock-in"));
-  EXPECT_EQ(switches_, Switches{});
+  EXPECT_EQ(startSwitches, Switches{});
   EXPECT_EQ(TraceCount(L"Set PriorityConnectionType:4 as default output device"), 0u);
 
   sim::audio::ChangeState("dock-in", DEVICE_STATE_ACTIVE);
@@ -168,11 +163,8 @@ TEST_F(PriorityScanTest, TheRenderHalfStopsAfterItsMatchTheCaptureHalfSearchesOn
   sim::audio::AddEndpoint("amp-out", OnJacks(eRender, {{eConnTypeRCA, true}}));
   sim::audio::AddEndpoint("mic", OnJacks(eCapture, {{eConnType3Point5mm, true}}));
   sim::audio::AddEndpoint("dock-in", OnJacks(eCapture, {{eConnTypeRCA, true}}));
-  ASSERT_EQ(Scan(MIRRORING | RCA_PRIORITY), S_OK);
-  EXPECT_EQ(Recorded(RecordedId::PriorityRender), Id("dock-out"));
-  EXPECT_EQ(Recorded(RecordedId::PriorityCapture), Id("dock-in"));
-  EXPECT_EQ(switches_, (Switches{"dock-out multimedia", "dock-out communications",
-                                 "dock-in multimedia", "dock-in communications"}));
+  ASSERT_EQ(Ready(MIRRORING | RCA_PRIORITY), S_OK);
+  ExpectDockRecordedAndMadeTheDefaults();
 }
 
 TEST_F(PriorityScanTest, TwoMatchingJacksOnOneEndpointActTwice) {
@@ -180,28 +172,24 @@ TEST_F(PriorityScanTest, TwoMatchingJacksOnOneEndpointActTwice) {
   sim::audio::AddEndpoint(
       "dock-out",
       OnJacks(eRender, {{eConnTypeRCA, true}, {eConnTypeOptical, true}, {eConnTypeRCA, true}}));
-  ASSERT_EQ(Scan(MIRRORING | RCA_PRIORITY), S_OK);
+  ASSERT_EQ(Ready(MIRRORING | RCA_PRIORITY), S_OK);
   EXPECT_EQ(TraceCount(L"PriorityConnectionType:4 device presented"), 2u);
   EXPECT_EQ(TraceCount(L"Set PriorityConnectionType:4 as default output device"), 2u);
-  EXPECT_EQ(switches_, (Switches{"dock-out multimedia", "dock-out communications",
-                                 "dock-out multimedia", "dock-out communications"}));
+  EXPECT_EQ(startSwitches, (Switches{"dock-out multimedia", "dock-out communications",
+                                     "dock-out multimedia", "dock-out communications"}));
 }
 
 TEST_F(PriorityScanTest, ACaptureConnectorLeadingNowhereIsReportedAsNoInterface) {
   Laptop();
-  sim::audio::EndpointSpec usbMic = OnJacks(eCapture, {{eConnTypeRCA, true}});
-  usbMic.connectedToFailure = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-  sim::audio::AddEndpoint("usb-mic", usbMic);
-  EXPECT_EQ(Scan(MIRRORING | RCA_PRIORITY), E_NOINTERFACE);
+  CaptureLeadingNowhere(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(Ready(MIRRORING | RCA_PRIORITY), E_NOINTERFACE);
   EXPECT_FALSE(Recorded(RecordedId::PriorityCapture));
 }
 
 TEST_F(PriorityScanTest, AnyOtherFailureOfTheCaptureWalkIsReportedAsItIs) {
   Laptop();
-  sim::audio::EndpointSpec usbMic = OnJacks(eCapture, {{eConnTypeRCA, true}});
-  usbMic.connectedToFailure = E_ACCESSDENIED;
-  sim::audio::AddEndpoint("usb-mic", usbMic);
-  EXPECT_EQ(Scan(MIRRORING | RCA_PRIORITY), E_ACCESSDENIED);
+  CaptureLeadingNowhere(E_ACCESSDENIED);
+  EXPECT_EQ(Ready(MIRRORING | RCA_PRIORITY), E_ACCESSDENIED);
 }
 
 TEST_F(PriorityScanTest, ARenderConnectorLeadingNowhereOnlySkipsThatEndpoint) {
@@ -210,21 +198,21 @@ TEST_F(PriorityScanTest, ARenderConnectorLeadingNowhereOnlySkipsThatEndpoint) {
   dock.connectedToFailure = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
   sim::audio::AddEndpoint("dock-out", dock);
   sim::audio::AddEndpoint("amp-out", OnJacks(eRender, {{eConnTypeRCA, true}}));
-  ASSERT_EQ(Scan(MIRRORING | RCA_PRIORITY), S_OK) << "the capture half's own calls succeeded";
+  ASSERT_EQ(Ready(MIRRORING | RCA_PRIORITY), S_OK) << "the capture half's own calls succeeded";
   EXPECT_EQ(Recorded(RecordedId::PriorityRender), Id("amp-out"));
 }
 
 TEST_F(PriorityScanTest, WithoutADefaultRenderEndpointNoScanRuns) {
   sim::audio::AddEndpoint("dock-in", OnJacks(eCapture, {{eConnTypeRCA, true}}));
-  EXPECT_EQ(Scan(MIRRORING | RCA_PRIORITY), E_NOTFOUND);
+  EXPECT_EQ(Ready(MIRRORING | RCA_PRIORITY), E_NOTFOUND);
   EXPECT_FALSE(Recorded(RecordedId::PriorityCapture));
-  EXPECT_EQ(switches_, Switches{});
+  EXPECT_EQ(startSwitches, Switches{});
 }
 
 TEST_F(PriorityScanTest, AnotherInitializeReplacesTheRecordedIds) {
   Laptop();
   sim::audio::AddEndpoint("hdmi", Hdmi());
-  ASSERT_EQ(Scan(MIRRORING), S_OK);
+  ASSERT_EQ(Ready(MIRRORING), S_OK);
   OnComThread([] { serviceEndpoint->Dispose(); });
   EXPECT_EQ(Recorded(RecordedId::Hdmi), Id("hdmi")) << "Dispose keeps the ids";
   sim::audio::AddEndpoint("hdmi-2", Hdmi());
