@@ -24,6 +24,7 @@
 #include <winioctl.h>
 // COM and the audio stack: the MMDevice API, endpoint volume, device topology.
 #include <objbase.h>
+
 #include <devicetopology.h>
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>

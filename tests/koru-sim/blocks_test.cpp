@@ -69,13 +69,14 @@ TEST(Blocks, AnEmptyBlockLeavesNothing) {
 
 TEST(Blocks, MarkersWithoutTheirPartnerAreProblems) {
   Script script = ParseScript("end\nrepeat 2\nmark\nrepeat 0\nrepeat 100001\nrepeat x\nend &\n");
-  EXPECT_EQ(Problems(script),
-            "1: end without a repeat before it\n"
-            "2: repeat without its end\n"
-            "4: a block is played 1 to 100000 times (usage: repeat N ... end)\n"
-            "5: a block is played 1 to 100000 times (usage: repeat N ... end)\n"
-            "6: expected a number (decimal or 0x hexadecimal), got \"x\" (usage: repeat N ... end)\n"
-            "7: \"end\" makes nothing happen, so it cannot end with &\n");
+  EXPECT_EQ(
+      Problems(script),
+      "1: end without a repeat before it\n"
+      "2: repeat without its end\n"
+      "4: a block is played 1 to 100000 times (usage: repeat N ... end)\n"
+      "5: a block is played 1 to 100000 times (usage: repeat N ... end)\n"
+      "6: expected a number (decimal or 0x hexadecimal), got \"x\" (usage: repeat N ... end)\n"
+      "7: \"end\" makes nothing happen, so it cannot end with &\n");
 }
 
 // A failure in a round names the round; the steps before it ran in every

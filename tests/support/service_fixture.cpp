@@ -15,9 +15,8 @@ void ServiceTest::TearDown() {
   EXPECT_TRUE(sim::HandleFaults().empty()) << "handle faults:\n" << Joined(sim::HandleFaults());
   EXPECT_TRUE(sim::Problems().empty()) << "machine problems:\n" << Joined(sim::Problems());
   EXPECT_TRUE(sim::com::Faults().empty()) << "COM faults:\n" << Joined(sim::com::Faults());
-  EXPECT_TRUE(sim::com::LeftByEndedProcesses().empty())
-      << "COM objects never released:\n"
-      << Joined(sim::com::LeftByEndedProcesses());
+  EXPECT_TRUE(sim::com::LeftByEndedProcesses().empty()) << "COM objects never released:\n"
+                                                        << Joined(sim::com::LeftByEndedProcesses());
 }
 
 DWORD ServiceTest::RunService(const std::vector<std::wstring>& args) {
