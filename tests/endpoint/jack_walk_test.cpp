@@ -45,6 +45,7 @@ TEST_F(JackWalkTest, FindsEveryJackInIndexOrderThroughEveryStep) {
   JackList list = Walk("combo", &steps);
   EXPECT_TRUE(list.complete);
   EXPECT_EQ(list.lastStatus, S_OK);
+  EXPECT_EQ(list.failedStep, std::nullopt);
   EXPECT_EQ(TypesOf(list), (std::vector<DWORD>{1, 5, 7}));
   EXPECT_EQ(list.jacks[1].IsConnected, FALSE);
   EXPECT_TRUE(list.HasConnectionType(eConnTypeOtherAnalog));
@@ -75,6 +76,7 @@ TEST_F(JackWalkTest, AnEndpointWithoutTopologyHasNoJacks) {
   JackList list = Walk("usb", &steps);
   EXPECT_FALSE(list.complete);
   EXPECT_EQ(list.lastStatus, E_NOINTERFACE);
+  EXPECT_EQ(list.failedStep, JackWalkStep::TopologyActivated);
   EXPECT_TRUE(list.jacks.empty());
   EXPECT_TRUE(steps.empty());
 }
@@ -100,6 +102,13 @@ TEST_P(JackWalkStopTest, AStepThatFailsEndsTheWalkWithNoJacks) {
   EXPECT_EQ(list.lastStatus, HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
   EXPECT_TRUE(list.jacks.empty());
   EXPECT_EQ(steps.size(), GetParam().stepsBefore);
+  // The step that failed is the one after those that succeeded; a failing
+  // count of the jacks follows the last step.
+  std::optional<JackWalkStep> failed;
+  if (GetParam().stepsBefore <= static_cast<size_t>(JackWalkStep::JackDescriptionActivated)) {
+    failed = static_cast<JackWalkStep>(GetParam().stepsBefore);
+  }
+  EXPECT_EQ(list.failedStep, failed);
   EXPECT_EQ(sim::com::LiveObjects(), 0);
 }
 
