@@ -36,21 +36,23 @@ TEST(Summary, BeforeTheServiceDidAnything) {
       "Settings written (0): none",
       "Popups started (0): none",
       "Driver requests (0): none",
-      "Default endpoints set by the service: 0; defaults now: render none, capture none",
+      "Defaults set by the service (0): none",
+      "Defaults now: render none; capture none",
   };
   EXPECT_EQ(Lines(ServiceSummary()), expected);
 }
 
 // The speaker from the start-up query, headphones whose switch window asks
 // for the console role, a volume-limit popup, and a pre-shutdown that caps
-// the stored headphone volume and ends the popup.
+// the stored headphone volume and ends the popup. Without volume mirroring
+// and mute reports (0x17d), so that the one setting written is the cap.
 TEST(Summary, AccountOfALife) {
   sim::Reset();
   Play(R"(run install
 codec present
 endpoint speakers render default
 endpoint headphones render formfactor=3 jack=1:connected
-registry ServiceVersion = 0x1ff
+registry ServiceVersion = 0x17d
 registry HeadphoneVolume = 80
 popup KoruAudioSwitchWindow.exe answer=1
 service start
@@ -67,8 +69,9 @@ control preshutdown
       "  KoruPopupWindow.exe: ended by the service (exit code 4)",
       "Driver requests (6): FINISH_HEADPHONE 2 (in=0 x1, in=2 x1), FINISH_SPEAKER 1 (in=0 x1), "
       "JACKSTATE_INITIAL 1, JACKSTATE_NOTIFY 2 (1 failed)",
-      "Default endpoints set by the service: 2; defaults now: render console speakers, "
-      "multimedia headphones, communications headphones, capture none",
+      "Defaults set by the service (2): headphones for multimedia, headphones for communications",
+      "Defaults now: render console speakers, multimedia headphones, communications headphones; "
+      "capture none",
   };
   EXPECT_EQ(Lines(ServiceSummary()), expected);
 }
@@ -91,6 +94,26 @@ driver jack 3
   EXPECT_EQ(lines[2],
             "Jack events handled (5): headphone 1, headphone of the second kind 1, end of the "
             "connection 1, reset 1, type 9 1");
+}
+
+// A long run still reads in a few lines: equal outcomes are counted.
+TEST(Summary, EqualOutcomesAreCountedTogether) {
+  sim::Reset();
+  Play(R"(run install
+codec present
+endpoint speakers render default
+registry ServiceVersion = 0x3d
+service start
+repeat 3
+  driver jack 1
+  driver jack 0
+end
+)");
+  std::vector<std::string> lines = Lines(ServiceSummary());
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(lines[2], "Jack events handled (6): speaker 3, headphone 3");
+  EXPECT_EQ(lines[4], "Popups started (3):");
+  EXPECT_EQ(lines[5], "  KoruAudioSwitchWindow.exe: ended by the service (exit code 4) (x3)");
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include "service_verbs.h"
 #include "sim/audio.h"
 #include "sim/devices.h"
-#include "sim/machine.h"
 #include "sim/services.h"
 #include "sim/sessions.h"
 #include "trace_log.h"
@@ -21,7 +20,6 @@ namespace {
 
 constexpr std::wstring_view JACK_EVENT_LINE = L"Start to getRegistryValue, type is ";
 constexpr std::wstring_view SETTING_LINE = L"Set Registry value ";
-constexpr char SET_DEFAULT_CALL[] = "IPolicyConfigVista::SetDefaultEndpoint";
 
 std::string JackTypeName(int type) {
   switch (type) {
@@ -45,6 +43,22 @@ std::string Joined(const std::vector<std::string>& parts) {
   std::string text;
   for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
   return text;
+}
+
+// Equal items counted together, in the order each first appeared, so that
+// a long run still reads in a few lines: "HeadphoneVolume = 20 (x334)".
+std::vector<std::string> Tallied(const std::vector<std::string>& items) {
+  std::vector<std::string> order;
+  std::map<std::string, int> counts;
+  for (const std::string& item : items) {
+    if (counts[item]++ == 0) order.push_back(item);
+  }
+  std::vector<std::string> tallied;
+  for (const std::string& item : order) {
+    int count = counts[item];
+    tallied.push_back(count == 1 ? item : item + " (x" + std::to_string(count) + ")");
+  }
+  return tallied;
 }
 
 // The messages of the service's trace lines that begin with `prefix`,
@@ -80,7 +94,8 @@ std::string Settings() {
     if (colon != std::wstring::npos) setting.replace(colon, 1, L" = ");
     parts.push_back(WideToUtf8(setting));
   }
-  return "Settings written (" + std::to_string(parts.size()) + "): " + Joined(parts) + "\n";
+  return "Settings written (" + std::to_string(parts.size()) + "): " + Joined(Tallied(parts)) +
+         "\n";
 }
 
 std::wstring FileName(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
@@ -99,9 +114,11 @@ std::string Popups() {
   std::string text = "Popups started (" + std::to_string(launches.size()) + ")";
   if (launches.empty()) return text + ": none\n";
   text += ":\n";
+  std::vector<std::string> outcomes;
   for (const sim::sessions::Launch& launch : launches) {
-    text += "  " + WideToUtf8(FileName(launch.program)) + ": " + HowItEnded(launch.pid) + "\n";
+    outcomes.push_back(WideToUtf8(FileName(launch.program)) + ": " + HowItEnded(launch.pid));
   }
+  for (const std::string& line : Tallied(outcomes)) text += "  " + line + "\n";
   return text;
 }
 
@@ -136,26 +153,38 @@ std::string DriverRequests() {
   return "Driver requests (" + std::to_string(requests.size()) + "): " + Joined(parts) + "\n";
 }
 
+constexpr ERole ROLES[] = {eConsole, eMultimedia, eCommunications};
+constexpr const char* ROLE_NAMES[] = {"console", "multimedia", "communications"};
+
 // One flow's defaults: one name when the three roles agree.
 std::string DefaultsOf(EDataFlow flow) {
-  constexpr ERole ROLES[] = {eConsole, eMultimedia, eCommunications};
-  constexpr const char* ROLE_NAMES[] = {"console", "multimedia", "communications"};
   std::vector<std::string> names;
   for (ERole role : ROLES)
     names.push_back(sim::audio::DefaultEndpoint(flow, role).value_or("none"));
   if (names[0] == names[1] && names[1] == names[2]) return names[0];
   std::vector<std::string> parts;
-  for (size_t i = 0; i < names.size(); ++i)
+  for (size_t i = 0; i < names.size(); ++i) {
     parts.push_back(std::string(ROLE_NAMES[i]) + " " + names[i]);
+  }
   return Joined(parts);
 }
 
+std::string Shown(const sim::audio::DefaultRequest& request) {
+  std::string text = request.name.value_or("an unknown endpoint") + " for ";
+  bool known = request.role >= eConsole && request.role <= eCommunications;
+  text += known ? ROLE_NAMES[request.role] : "role " + std::to_string(request.role);
+  if (FAILED(request.result)) text += " (refused)";
+  return text;
+}
+
 std::string Defaults() {
-  std::map<std::string, uint64_t> calls = sim::CallCounts();
-  uint64_t set = calls.count(SET_DEFAULT_CALL) ? calls[SET_DEFAULT_CALL] : 0;
-  return "Default endpoints set by the service: " + std::to_string(set) +
-         "; defaults now: render " + DefaultsOf(eRender) + ", capture " + DefaultsOf(eCapture) +
-         "\n";
+  std::vector<std::string> parts;
+  for (const sim::audio::DefaultRequest& request : sim::audio::DefaultRequests()) {
+    parts.push_back(Shown(request));
+  }
+  return "Defaults set by the service (" + std::to_string(parts.size()) +
+         "): " + Joined(Tallied(parts)) + "\nDefaults now: render " + DefaultsOf(eRender) +
+         "; capture " + DefaultsOf(eCapture) + "\n";
 }
 
 std::string ServiceState() {
