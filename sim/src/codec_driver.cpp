@@ -85,24 +85,21 @@ void CodecDriverModel::Report(IoRequest& request, uint8_t type) {
 void CodecDriverModel::Jack(uint8_t type) {
   // The end and reset events say nothing about what is plugged in.
   if (type != 3 && type != 4) currentJack_ = type;
-  if (waiting_.empty()) {
-    jackEvents_.push_back(type);
-    return;
-  }
-  std::shared_ptr<IoRequest> request = waiting_.front();
-  waiting_.pop_front();
-  Report(*request, type);
+  if (std::shared_ptr<IoRequest> request = TakeWaiting()) return Report(*request, type);
+  jackEvents_.push_back(type);
 }
 
 void CodecDriverModel::PlanCompletion(DWORD error, DWORD bytes, std::optional<uint8_t> value) {
   Planned plan{error, bytes, value};
-  if (waiting_.empty()) {
-    plans_.push_back(plan);
-    return;
-  }
+  if (std::shared_ptr<IoRequest> request = TakeWaiting()) return Carry(*request, plan);
+  plans_.push_back(plan);
+}
+
+std::shared_ptr<IoRequest> CodecDriverModel::TakeWaiting() {
+  if (waiting_.empty()) return nullptr;
   std::shared_ptr<IoRequest> request = waiting_.front();
   waiting_.pop_front();
-  Carry(*request, plan);
+  return request;
 }
 
 void CodecDriverModel::Withdraw(const IoRequest& request) {

@@ -43,6 +43,9 @@ class CodecDriverModel : public Driver {
   void AnswerJackState(const std::shared_ptr<IoRequest>& request);
   void Carry(IoRequest& request, const Planned& plan);
   void Report(IoRequest& request, uint8_t type);
+  // The oldest request waiting for a jack event, taken off the list; null
+  // when none waits.
+  std::shared_ptr<IoRequest> TakeWaiting();
 
   uint8_t currentJack_ = 0;
   std::deque<uint8_t> jackEvents_;

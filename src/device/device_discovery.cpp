@@ -15,10 +15,21 @@ DWORD PropertySize(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData, DWORD property
   return required;
 }
 
-BOOL ReadProperty(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData, DWORD property,
-                  HeapBlock<WCHAR>& text, DWORD size) {
-  return SetupDiGetDeviceRegistryPropertyW(set, deviceInfoData, property, nullptr,
-                                           reinterpret_cast<PBYTE>(text.get()), size, nullptr);
+// The second handshake: a block of the size asked for, and the property read
+// into it. Each failure has its own trace; the read's carries the error.
+int ReadProperty(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoData, DWORD property, DWORD size,
+                 HeapBlock<WCHAR>& text, const wchar_t* noSpaceTrace,
+                 const wchar_t* readFailedTrace) {
+  if (!text.allocate(size)) {
+    WriteTrace(noSpaceTrace);
+    return 0;
+  }
+  if (!SetupDiGetDeviceRegistryPropertyW(set, deviceInfoData, property, nullptr,
+                                         reinterpret_cast<PBYTE>(text.get()), size, nullptr)) {
+    WriteTrace(readFailedTrace, GetLastError());
+    return 0;
+  }
+  return 1;
 }
 
 }  // namespace
@@ -130,15 +141,9 @@ int DeviceConnector::ReadDeviceName(HDEVINFO set, SP_DEVINFO_DATA* deviceInfoDat
     WriteTrace(L"4 SetupDiGetDeviceInterfaceDetail failed! Error: %d", error);
     return 0;
   }
-  if (!record->deviceName.allocate(required)) {
-    WriteTrace(L"Fail to get space for deviceDetailData->deviceName");
-    return 0;
-  }
-  if (!ReadProperty(set, deviceInfoData, SPDRP_DEVICEDESC, record->deviceName, required)) {
-    WriteTrace(L"2 SetupDiGetDeviceInterfaceDetail failed, Error: %d", GetLastError());
-    return 0;
-  }
-  return 1;
+  return ReadProperty(set, deviceInfoData, SPDRP_DEVICEDESC, required, record->deviceName,
+                      L"Fail to get space for deviceDetailData->deviceName",
+                      L"2 SetupDiGetDeviceInterfaceDetail failed, Error: %d");
 }
 
 // A device without location information is accepted without a trace.
@@ -149,13 +154,9 @@ int DeviceConnector::ReadDeviceLocation(HDEVINFO set, SP_DEVINFO_DATA* deviceInf
     record->deviceLocation.reset();
     return 1;
   }
-  if (!record->deviceLocation.allocate(required)) {
-    WriteTrace(L"Fail to get space for deviceDetailData->deviceLoca");
-    return 0;
-  }
-  if (!ReadProperty(set, deviceInfoData, SPDRP_LOCATION_INFORMATION, record->deviceLocation,
-                    required)) {
-    WriteTrace(L"3 SetupDiGetDeviceInterfaceDetail failed, Error: %d", GetLastError());
+  if (!ReadProperty(set, deviceInfoData, SPDRP_LOCATION_INFORMATION, required,
+                    record->deviceLocation, L"Fail to get space for deviceDetailData->deviceLoca",
+                    L"3 SetupDiGetDeviceInterfaceDetail failed, Error: %d")) {
     return 0;
   }
   WriteTraceA("Get deviceDetailData->deviceLoca successfully, %ls", record->deviceLocation.get());

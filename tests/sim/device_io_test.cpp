@@ -300,3 +300,47 @@ TEST_F(DeviceRequestTest, QueryRemovalLeavesTheDeviceWorking) {
 
 }  // namespace
 }  // namespace sim_test
+
+namespace sim_test {
+namespace {
+
+class DeviceFreeRunningTest : public DeviceTest {
+ protected:
+  sim::Options MachineOptions() const override {
+    sim::Options options;
+    options.scheduling = sim::Scheduling::FreeRunning;
+    return options;
+  }
+};
+
+// Threads that really run in parallel: one waits in the driver, others
+// queue behind it, one cancels it and one closes the handle.
+TEST_F(DeviceFreeRunningTest, FreeRunningCancelAndCloseAgainstQueuedRequests) {
+  for (int run = 0; run < 20; ++run) {
+    HANDLE file = Open();
+    Call& notify = NewCall(file, JACKSTATE_NOTIFY, {}, 1);
+    HANDLE waiter = Send(notify);
+    std::vector<Call*> mutes;
+    for (int i = 0; i < 3; ++i) {
+      mutes.push_back(&NewCall(file, MUTESTATE_NOTIFY, {1}, 0));
+      Send(*mutes.back());
+    }
+    sim::StartThread([waiter] { CancelSynchronousIo(waiter); });
+    sim::StartThread([file] { CloseHandle(file); });
+    sim::Settle();
+    EXPECT_TRUE(notify.returned) << "run " << run;
+    EXPECT_FALSE(notify.ok) << "run " << run;
+    for (const Call* mute : mutes) {
+      EXPECT_TRUE(mute->returned) << "run " << run;
+      // Sent before the close, or aborted by it, or refused after it.
+      if (!mute->ok) {
+        EXPECT_TRUE(mute->error == ERROR_OPERATION_ABORTED || mute->error == ERROR_INVALID_HANDLE)
+            << "run " << run << " error " << mute->error;
+      }
+    }
+  }
+  AllowHandleFaults();  // a request after the close uses a closed handle, on purpose
+}
+
+}  // namespace
+}  // namespace sim_test

@@ -22,11 +22,16 @@ Compiled CompilePresent(const Arguments& args) {
   return SetUp([path, name, location](Scenario&) { sim::codec::Present(path, name, location); });
 }
 
-// codec initial TYPE
-Compiled CompileInitial(const Arguments& args) {
+// The TYPE of "codec initial TYPE" and "driver jack TYPE".
+uint8_t TypeArgument(const Arguments& args) {
   args.ExpectCount(2);
   args.AllowKeys({});
-  uint8_t type = JackTypeNumber(args.Word(1));
+  return JackTypeNumber(args.Word(1));
+}
+
+// codec initial TYPE
+Compiled CompileInitial(const Arguments& args) {
+  uint8_t type = TypeArgument(args);
   return SetUp([type](Scenario&) { sim::codec::SetCurrentJack(type); });
 }
 
@@ -64,9 +69,7 @@ Compiled CompileCodec(const Arguments& args) {
 
 // driver jack TYPE
 Compiled CompileJack(const Arguments& args) {
-  args.ExpectCount(2);
-  args.AllowKeys({});
-  uint8_t type = JackTypeNumber(args.Word(1));
+  uint8_t type = TypeArgument(args);
   return Happening([type](Scenario&) { sim::codec::Jack(type); });
 }
 
