@@ -10,9 +10,6 @@
 namespace koru {
 namespace {
 
-using Requests = std::vector<std::string>;
-using Names = std::vector<std::wstring>;
-
 constexpr DWORD POPUP_FEATURES = VolumeLimitPopupWindow | SwitchPopupWindow | ChimeWindowUsed;
 
 class ConnectionEndTest : public ConnectorRunTest {
@@ -145,9 +142,7 @@ TEST_F(EndedFromOutsideTest, ACancelledRequestWhileStillActiveRunsTheEndSteps) {
 }
 
 TEST_F(EndedFromOutsideTest, AJackEventAfterTheEndIsNotFollowedByAnotherRequest) {
-  StartWith(SwitchPopupWindow);
-  StartRun();
-  MarkAll();
+  StartConnected(SwitchPopupWindow);
   // The driver completed the request just before the control handler
   // could cancel it: the pass in hand is handled, then nothing waits.
   *connectorActive = 0;

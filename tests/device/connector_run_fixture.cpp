@@ -77,6 +77,12 @@ void ConnectorRunTest::StartRun(const std::function<void()>& alongside) {
   });
 }
 
+void ConnectorRunTest::StartConnected(DWORD features) {
+  StartWith(features);
+  StartRun();
+  MarkAll();
+}
+
 DWORD WINAPI ConnectorRunTest::RunConnector(LPVOID test) {
   JoinComApartment();
   static_cast<ConnectorRunTest*>(test)->runResult_ =

@@ -23,6 +23,10 @@
 
 namespace koru {
 
+// Driver requests as "NAME in=B", and trace messages or program names.
+using Requests = std::vector<std::string>;
+using Names = std::vector<std::wstring>;
+
 inline constexpr DWORD NO_FEATURES = 0;
 inline constexpr wchar_t SWITCH_EXE[] = L"KoruAudioSwitchWindow.exe";
 inline constexpr wchar_t CHIME_EXE[] = L"ChimeWindow.exe";
@@ -51,6 +55,9 @@ class ConnectorRunTest : public ServiceTest {
   // settles. `alongside` runs on the thread that started it, at the same
   // time as the routine.
   void StartRun(const std::function<void()>& alongside = {});
+  // StartWith, StartRun, then every log marked: connected, waiting for
+  // the first jack event (or past the start-up query).
+  void StartConnected(DWORD features);
   // The routine's thread, for routines that run alongside it.
   HANDLE RunThread() const { return runThread_; }
   // A jack event from the driver, and everything that follows from it.

@@ -11,9 +11,6 @@
 namespace koru {
 namespace {
 
-using Requests = std::vector<std::string>;
-using Names = std::vector<std::wstring>;
-
 // Mirroring, the switch window and the custom property: the features of a
 // headphone pass, without the start-up query.
 constexpr DWORD HEADPHONE_FEATURES = VolumeCallbakRegister | SwitchPopupWindow | PropertySet;
@@ -24,9 +21,7 @@ class JackTypeTest : public ConnectorRunTest {
   void Connected(DWORD features = HEADPHONE_FEATURES) {
     Store("SpeakerVolume", 60);
     Store("HeadphoneVolume", 25);
-    StartWith(features);
-    StartRun();
-    MarkAll();
+    StartConnected(features);
   }
 };
 

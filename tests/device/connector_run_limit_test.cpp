@@ -9,9 +9,6 @@
 namespace koru {
 namespace {
 
-using Requests = std::vector<std::string>;
-using Names = std::vector<std::wstring>;
-
 constexpr DWORD LIMIT_FEATURES = VolumeLimitPopupWindow | VolumeCallbakRegister;
 
 class VolumeLimitTest : public ConnectorRunTest {
@@ -20,9 +17,7 @@ class VolumeLimitTest : public ConnectorRunTest {
   void Connected(DWORD headphoneVolume, DWORD features = LIMIT_FEATURES) {
     Store("VolumeLimit", 30);
     Store("HeadphoneVolume", headphoneVolume);
-    StartWith(features);
-    StartRun();
-    MarkAll();
+    StartConnected(features);
   }
   // A second headphone pass at another volume, through the second kind.
   void HeadphoneAgainAt(DWORD headphoneVolume) {

@@ -12,15 +12,11 @@
 namespace koru {
 namespace {
 
-using Requests = std::vector<std::string>;
-using Names = std::vector<std::wstring>;
-
 class ResetTest : public ConnectorRunTest {
  protected:
   // Connected, with the headphone handled.
   void OnHeadphone(DWORD features) {
-    StartWith(features | VolumeCallbakRegister);
-    StartRun();
+    StartConnected(features | VolumeCallbakRegister);
     Jack(1);
     MarkAll();
   }
