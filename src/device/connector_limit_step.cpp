@@ -1,8 +1,9 @@
 // The connector's volume-limit step, after every handled pass: the
 // volume-limit popup for a headphone volume above the limit, and its end
 // once the volume is below the limit or the output is no headphone.
-#include "device/connector_popups.h"
 #include "device/connector_steps.h"
+
+#include "device/connector_popups.h"
 #include "diagnostics/trace.h"
 #include "launcher/launch_popup.h"
 #include "launcher/popup_slots.h"

@@ -1,8 +1,9 @@
 // The connector's handling of a new output: the speaker and headphone
 // settings, and applying them to the endpoint with the driver's finish
 // request and the custom endpoint property.
-#include "device/connector_popups.h"
 #include "device/connector_steps.h"
+
+#include "device/connector_popups.h"
 #include "diagnostics/trace.h"
 #include "endpoint/audio_ids.h"
 #include "settings/feature_flags.h"

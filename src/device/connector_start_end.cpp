@@ -1,7 +1,8 @@
 // The start of a connection, the re-arming after a driver reset, and the
 // end of a connection.
-#include "device/connector_popups.h"
 #include "device/connector_steps.h"
+
+#include "device/connector_popups.h"
 #include "diagnostics/trace.h"
 #include "launcher/launch_popup.h"
 #include "launcher/popup_slots.h"

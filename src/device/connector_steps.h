@@ -32,8 +32,9 @@ inline constexpr BYTE NO_PREVIOUS_TYPE = 0xFF;
 // other (2).
 constexpr DWORD CustomValueFor(BYTE output) { return output == JACK_HEADPHONE ? 0 : 2; }
 
-// Zero once the control handler has ended the connection from outside (a
-// removal, pre-shutdown); it then tears the connection down itself.
+// Whether the control handler has ended the connection from outside (a
+// removal, pre-shutdown) by clearing `connectorActive`; it then tears the
+// connection down itself.
 inline bool ConnectionEndedElsewhere() { return connectorActive->load() == 0; }
 
 class ConnectorSteps {

@@ -1,7 +1,8 @@
 // The device connector routine: one connection, from opening the device
 // to its end, and the wait for each jack type.
-#include "device/connector_steps.h"
 #include "device/device_connector.h"
+
+#include "device/connector_steps.h"
 #include "diagnostics/trace.h"
 #include "endpoint/endpoint_callback.h"
 #include "service/shared_objects.h"
