@@ -22,16 +22,6 @@ void StartConnection() {
   StartConnectorThread();
 }
 
-// From now on the control handler receives the arrivals and removals of
-// the codec's interfaces. The registration lasts as long as the process.
-void RegisterForCodecEvents() {
-  DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
-  filter.dbcc_size = sizeof(filter);
-  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  filter.dbcc_classguid = GUID_DEVINTERFACE_CODEC;
-  RegisterDeviceNotificationW(ServiceStatusHandle(), &filter, DEVICE_NOTIFY_SERVICE_HANDLE);
-}
-
 // The popups that the user would otherwise answer after the service is
 // gone. A running chime window stays.
 void EndPopupsAtStop() {
@@ -67,6 +57,14 @@ DWORD RunUntilStopped() {
 }
 
 }  // namespace
+
+void RegisterForCodecEvents() {
+  DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
+  filter.dbcc_size = sizeof(filter);
+  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  filter.dbcc_classguid = GUID_DEVINTERFACE_CODEC;
+  RegisterDeviceNotificationW(ServiceStatusHandle(), &filter, DEVICE_NOTIFY_SERVICE_HANDLE);
+}
 
 // A start that cannot create its first semaphore or join COM stays
 // start-pending: the service control manager fails it when its wait ends.

@@ -45,15 +45,17 @@ TEST_F(ServiceVerbs, TheHistoryIsShownInTheLanguagesNotation) {
   EXPECT_EQ(Run(R"(run install
 service start
 expect statuses STOPPED/0/0/0
-expect statuses RUNNING/0/0/0x101
-expect status RUNNING
+expect statuses START_PENDING/1/3000/0 RUNNING/0/0/0x101
+expect status STOPPED
 expect threads 1
 )"),
             1);
-  EXPECT_TRUE(Shows(4, "STOPPED/0/0/0\n"));
-  EXPECT_TRUE(Shows(5, "STOPPED\n"));
-  EXPECT_TRUE(Shows(6, "0 live threads\n"));
-  EXPECT_FALSE(Shows(3, ""));
+  EXPECT_TRUE(Shows(3, "START_PENDING/1/3000/0 RUNNING/0/0/0x101\n"));
+  EXPECT_FALSE(Shows(4, ""));
+  EXPECT_TRUE(Shows(5, "RUNNING\n"));
+  // Without a codec the dispatcher's main thread and the service main
+  // thread are left.
+  EXPECT_TRUE(Shows(6, "2 live threads\n"));
 }
 
 TEST_F(ServiceVerbs, ARefusedControlFailsUnlessTheStepSaysSo) {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "device/driver_protocol.h"
 #include "service/control_handler.h"
 #include "service/process_life.h"
+#include "service/service_main.h"
 #include "service/service_name.h"
 #include "service/service_status.h"
 #include "service/shared_objects.h"
@@ -24,14 +24,6 @@ namespace {
 // Set by the paused service main function while it waits; the test's
 // thread sets it to let the start go on.
 HANDLE resume = nullptr;
-
-void RegisterForCodecEvents() {
-  DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
-  filter.dbcc_size = sizeof(filter);
-  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  filter.dbcc_classguid = GUID_DEVINTERFACE_CODEC;
-  RegisterDeviceNotificationW(ServiceStatusHandle(), &filter, DEVICE_NOTIFY_SERVICE_HANDLE);
-}
 
 // The steps of the real start-up up to the registration for device
 // events, a wait, and then a stop right away, followed by one more report
