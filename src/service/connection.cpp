@@ -2,8 +2,10 @@
 #include "service/connection.h"
 
 #include "device/device_connector.h"
+#include "endpoint/endpoint_callback.h"
 #include "launcher/launch_popup.h"
 #include "launcher/popup_slots.h"
+#include "platform/com_apartment.h"
 #include "service/shared_objects.h"
 #include "service/worker_threads.h"
 #include "settings/feature_flags.h"
@@ -54,6 +56,8 @@ void WaitForEndedConnector() {
   CloseHandle(thread);
 }
 
+namespace {
+
 void WakeConnectionWorkers() {
   WakeUp(*hChangeEndpointSemaphore);
   if (IsFeatureOn(MuteStaeReport)) WakeUp(*hMuteStateSemaphore);
@@ -69,6 +73,16 @@ void EndConnectionPopups() {
 void ReleaseCodecDevice() {
   codecDevice->Disconnect();
   codecDevice->ClearInterfaces();
+}
+
+}  // namespace
+
+void WindDownConnection() {
+  WakeConnectionWorkers();
+  EndConnectionPopups();
+  ReleaseCodecDevice();
+  JoinComApartment();
+  serviceEndpoint->Dispose();
 }
 
 void StartConnectionObjects() { connectorLock.Create(); }

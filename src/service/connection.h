@@ -38,15 +38,13 @@ void WaitForEndedConnector();
 
 // ---- any thread -------------------------------------------------------------------
 
-// Wakes every worker of the ended connection; each sees `connectorActive`
-// 0 and ends.
-void WakeConnectionWorkers();
-// Ends the volume-limit popup and the audio switch window, as far as the
-// feature word has them.
-void EndConnectionPopups();
-// Lets go of the device: the handle, the device-information set and the
-// interface records.
-void ReleaseCodecDevice();
+// The wind-down that every end of a connection shares, once its connector
+// thread no longer runs (or from that thread itself): every worker of the
+// connection is woken, sees `connectorActive` 0 and ends; the volume-limit
+// popup and the switch window, on which a watcher may wait, are ended; the
+// device (handle, device-information set, interface records) and the
+// endpoint side are let go. The calling thread joins COM for the latter.
+void WindDownConnection();
 
 // Part of the process start-up and shut-down (service/process_life.cpp).
 void StartConnectionObjects();

@@ -4,10 +4,7 @@
 // let go, and its own wind-down does not run.
 #include "service/connection_teardown.h"
 
-#include "device/device_connector.h"
 #include "diagnostics/trace.h"
-#include "endpoint/endpoint_callback.h"
-#include "platform/com_apartment.h"
 #include "service/connection.h"
 #include "service/shared_objects.h"
 #include "settings/loaded_values.h"
@@ -25,19 +22,6 @@ void CapStoredHeadphoneVolume() {
                                   static_cast<DWORD>(*volumeLimit));
 }
 
-// After the connector thread has stopped: the workers are woken and the
-// popups they watch ended, so that every worker of the connection ends with
-// it (a switch window's answer could not reach a removed device anyway);
-// then the device and the endpoint side are let go.
-void EndTakenConnection() {
-  WakeConnectionWorkers();
-  EndConnectionPopups();
-  ReleaseCodecDevice();
-  // The handler's thread calls into the endpoint objects here.
-  JoinComApartment();
-  serviceEndpoint->Dispose();
-}
-
 }  // namespace
 
 void TearDownAfterRemoval() {
@@ -47,7 +31,10 @@ void TearDownAfterRemoval() {
     return;
   }
   StopConnectorThread();
-  EndTakenConnection();
+  // As every other end of a connection does, a removal ends the popups its
+  // workers watch, so that those end with it; a switch window's answer could
+  // not reach the removed device anyway.
+  WindDownConnection();
 }
 
 void TearDownForPreShutdown() {
@@ -58,6 +45,6 @@ void TearDownForPreShutdown() {
   StopConnectorThread();
   // The volume-limit popup's watcher now leaves the popup to this sequence.
   outputType->store(0);
-  EndTakenConnection();
+  WindDownConnection();
   WriteTrace(L"Finish to handle PreShutDown message");
 }

@@ -29,15 +29,11 @@ void StartSwitchWindowWatcher() {
   if (!StartWorker(Thread_4, block)) HeapFree(GetProcessHeap(), 0, block);
 }
 
-// Run by whoever cleared `connectorActive`: the workers end, the popups of
-// the connection are ended, the device and the endpoint side let go.
+// The connector thread's own wind-down also ends a chime window, which has
+// no watcher to wake.
 void WindDown() {
-  WakeConnectionWorkers();
-  EndConnectionPopups();
-  // The chime window has no watcher to wake.
   if (IsFeatureOn(ChimeWindowUsed)) popupSlots[CHIME_WINDOW]->End();
-  ReleaseCodecDevice();
-  serviceEndpoint->Dispose();
+  WindDownConnection();
 }
 
 // False when the device could not be opened.
