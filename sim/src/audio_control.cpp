@@ -59,29 +59,29 @@ KSJACK_DESCRIPTION Describe(const Jack& jack) {
   return description;
 }
 
-EndpointRecord Build(const std::string& name, const EndpointSpec& spec) {
-  if (spec.flow != eRender && spec.flow != eCapture) {
+EndpointRecord Build(const std::string& name, const EndpointSpec& desc) {
+  if (desc.flow != eRender && desc.flow != eCapture) {
     throw std::invalid_argument("an endpoint is either render or capture");
   }
   if (FindByName(name) != nullptr) throw std::invalid_argument("endpoint \"" + name + "\" exists");
   EndpointRecord endpoint;
   endpoint.name = name;
-  endpoint.id = IdFor(name, spec.flow);
-  endpoint.flow = spec.flow;
-  endpoint.state = spec.state;
-  uint32_t formFactor = spec.formFactor.value_or(spec.flow == eRender ? Speakers : Microphone);
+  endpoint.id = IdFor(name, desc.flow);
+  endpoint.flow = desc.flow;
+  endpoint.state = desc.state;
+  uint32_t formFactor = desc.formFactor.value_or(desc.flow == eRender ? Speakers : Microphone);
   endpoint.endpointStore.Set(com::kFormFactorKey, {VT_UI4, formFactor, {}});
-  endpoint.topology = spec.topology;
-  for (const Jack& jack : spec.jacks) endpoint.jacks.push_back(Describe(jack));
-  endpoint.connectedToFailure = spec.connectedToFailure;
-  endpoint.volume = spec.volume;
-  endpoint.muted = spec.muted;
+  endpoint.topology = desc.topology;
+  for (const Jack& jack : desc.jacks) endpoint.jacks.push_back(Describe(jack));
+  endpoint.connectedToFailure = desc.connectedToFailure;
+  endpoint.volume = desc.volume;
+  endpoint.muted = desc.muted;
   return endpoint;
 }
 
 // Lock held. `notify` tells whether callbacks hear of the arrival.
-void Insert(const std::string& name, const EndpointSpec& spec, bool notify) {
-  EndpointRecord built = Build(name, spec);
+void Insert(const std::string& name, const EndpointSpec& desc, bool notify) {
+  EndpointRecord built = Build(name, desc);
   TheState().endpoints.push_back(built);
   if (notify) {
     DeviceEvent added;
@@ -89,9 +89,9 @@ void Insert(const std::string& name, const EndpointSpec& spec, bool notify) {
     added.id = built.id;
     NotifyDevices(added);
   }
-  if (spec.makeDefault) {
+  if (desc.makeDefault) {
     for (int role = eConsole; role < ERole_enum_count; ++role) {
-      std::optional<std::wstring>& current = TheState().defaults[spec.flow][role];
+      std::optional<std::wstring>& current = TheState().defaults[desc.flow][role];
       if (!notify) {
         current = built.id;
       } else {
@@ -99,14 +99,14 @@ void Insert(const std::string& name, const EndpointSpec& spec, bool notify) {
       }
     }
   }
-  ReconcileDefaults(spec.flow, notify);
+  ReconcileDefaults(desc.flow, notify);
 }
 
 }  // namespace
 
-void AddEndpoint(const std::string& name, const EndpointSpec& spec) {
+void AddEndpoint(const std::string& name, const EndpointSpec& desc) {
   auto lock = Lock();
-  Insert(name, spec, false);
+  Insert(name, desc, false);
 }
 
 std::wstring EndpointId(const std::string& name) {
@@ -144,9 +144,9 @@ void ChangeState(const std::string& name, DWORD state) {
   SetState(Named(name), state);
 }
 
-void Arrive(const std::string& name, const EndpointSpec& spec) {
+void Arrive(const std::string& name, const EndpointSpec& desc) {
   auto lock = Lock();
-  Insert(name, spec, true);
+  Insert(name, desc, true);
 }
 
 void Remove(const std::string& name) {

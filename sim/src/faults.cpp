@@ -14,7 +14,7 @@ namespace sim {
 namespace {
 
 struct PlannedFault {
-  FaultSpec spec;
+  FaultSpec desc;
   uint32_t skipLeft = 0;
   uint32_t timesLeft = 0;
 };
@@ -41,11 +41,11 @@ std::optional<uint32_t> FaultVerdict(const char* api, uint32_t defaultError) {
     --fault.skipLeft;
     return std::nullopt;
   }
-  if (!fault.spec.always) {
+  if (!fault.desc.always) {
     if (fault.timesLeft == 0) return std::nullopt;
     --fault.timesLeft;
   }
-  return fault.spec.error.value_or(defaultError);
+  return fault.desc.error.value_or(defaultError);
 }
 
 void CountCall(const char* api) {
@@ -63,9 +63,9 @@ void ResetFaultsAndCalls() {
   P().calls.clear();
 }
 
-void Fail(const std::string& api, const FaultSpec& spec) {
+void Fail(const std::string& api, const FaultSpec& desc) {
   auto lock = Lock();
-  PlannedFault fault{spec, spec.skip, spec.times};
+  PlannedFault fault{desc, desc.skip, desc.times};
   P().faults.insert_or_assign(api, fault);
 }
 

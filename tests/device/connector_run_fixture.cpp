@@ -22,10 +22,10 @@ std::wstring FileName(const std::wstring& path) {
 }
 
 sim::audio::EndpointSpec Render(uint32_t formFactor, std::vector<sim::audio::Jack> jacks) {
-  sim::audio::EndpointSpec spec;
-  spec.formFactor = formFactor;
-  spec.jacks = std::move(jacks);
-  return spec;
+  sim::audio::EndpointSpec desc;
+  desc.formFactor = formFactor;
+  desc.jacks = std::move(jacks);
+  return desc;
 }
 
 }  // namespace

@@ -49,16 +49,16 @@ TEST_F(AttachTest, AnotherFormFactorOnA35MillimetreJackGetsTheHeadphoneValues) {
 
 struct ForeignCase {
   const char* name;
-  sim::audio::EndpointSpec spec;
+  sim::audio::EndpointSpec desc;
 };
 
 sim::audio::EndpointSpec Foreign(uint32_t formFactor, std::vector<sim::audio::Jack> jacks,
                                  bool topology = true) {
-  sim::audio::EndpointSpec spec = RenderWith(formFactor, std::move(jacks));
-  spec.topology = topology;
-  spec.makeDefault = true;
-  spec.volume = 0.8f;
-  return spec;
+  sim::audio::EndpointSpec desc = RenderWith(formFactor, std::move(jacks));
+  desc.topology = topology;
+  desc.makeDefault = true;
+  desc.volume = 0.8f;
+  return desc;
 }
 
 class ForeignEndpointTest : public EndpointTest,
@@ -66,7 +66,7 @@ class ForeignEndpointTest : public EndpointTest,
 
 TEST_P(ForeignEndpointTest, IsLeftAloneAndMarkedForeign) {
   Laptop();
-  sim::audio::AddEndpoint("other", GetParam().spec);
+  sim::audio::AddEndpoint("other", GetParam().desc);
   StartWith(MIRRORING);
   *outputType = 1;
   ASSERT_EQ(Initialize(), S_OK);

@@ -23,10 +23,10 @@ inline constexpr DWORD MIRRORING = VolumeCallbakRegister;
 // A render endpoint of this form factor with these jacks.
 inline sim::audio::EndpointSpec RenderWith(uint32_t formFactor,
                                            std::vector<sim::audio::Jack> jacks = {}) {
-  sim::audio::EndpointSpec spec;
-  spec.formFactor = formFactor;
-  spec.jacks = std::move(jacks);
-  return spec;
+  sim::audio::EndpointSpec desc;
+  desc.formFactor = formFactor;
+  desc.jacks = std::move(jacks);
+  return desc;
 }
 
 class EndpointTest : public ServiceTest {

@@ -15,17 +15,17 @@ class JackProbeTest : public EndpointTest {
  protected:
   static void Capture(const std::string& name, std::vector<sim::audio::Jack> jacks,
                       bool topology = true) {
-    sim::audio::EndpointSpec spec;
-    spec.flow = eCapture;
-    spec.jacks = std::move(jacks);
-    spec.topology = topology;
-    sim::audio::AddEndpoint(name, spec);
+    sim::audio::EndpointSpec desc;
+    desc.flow = eCapture;
+    desc.jacks = std::move(jacks);
+    desc.topology = topology;
+    sim::audio::AddEndpoint(name, desc);
   }
   static void Render(const std::string& name, std::vector<sim::audio::Jack> jacks,
                      bool topology = true) {
-    sim::audio::EndpointSpec spec = RenderWith(Speakers, std::move(jacks));
-    spec.topology = topology;
-    sim::audio::AddEndpoint(name, spec);
+    sim::audio::EndpointSpec desc = RenderWith(Speakers, std::move(jacks));
+    desc.topology = topology;
+    sim::audio::AddEndpoint(name, desc);
   }
   static std::wstring Id(const std::string& name) { return sim::audio::EndpointId(name); }
 

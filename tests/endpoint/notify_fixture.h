@@ -24,21 +24,21 @@ constexpr DWORD PriorityBits(DWORD connectionType) {
 }
 
 inline sim::audio::EndpointSpec Hdmi(DWORD state = DEVICE_STATE_ACTIVE) {
-  sim::audio::EndpointSpec spec = RenderWith(DigitalAudioDisplayDevice);
-  spec.topology = false;
-  spec.state = state;
-  return spec;
+  sim::audio::EndpointSpec desc = RenderWith(DigitalAudioDisplayDevice);
+  desc.topology = false;
+  desc.state = state;
+  return desc;
 }
 
 // An endpoint of either flow with these jacks.
 inline sim::audio::EndpointSpec OnJacks(EDataFlow flow, std::vector<sim::audio::Jack> jacks,
                                         DWORD state = DEVICE_STATE_ACTIVE) {
-  sim::audio::EndpointSpec spec;
-  spec.flow = flow;
-  spec.formFactor = flow == eRender ? LineLevel : Microphone;
-  spec.jacks = std::move(jacks);
-  spec.state = state;
-  return spec;
+  sim::audio::EndpointSpec desc;
+  desc.flow = flow;
+  desc.formFactor = flow == eRender ? LineLevel : Microphone;
+  desc.jacks = std::move(jacks);
+  desc.state = state;
+  return desc;
 }
 
 class NotifyTest : public EndpointTest {

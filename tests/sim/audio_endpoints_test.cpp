@@ -10,16 +10,16 @@ namespace {
 using AudioEndpointsTest = AudioTest;
 
 sim::audio::EndpointSpec Render(DWORD state = DEVICE_STATE_ACTIVE) {
-  sim::audio::EndpointSpec spec;
-  spec.state = state;
-  return spec;
+  sim::audio::EndpointSpec desc;
+  desc.state = state;
+  return desc;
 }
 
 sim::audio::EndpointSpec Capture(DWORD state = DEVICE_STATE_ACTIVE) {
-  sim::audio::EndpointSpec spec;
-  spec.flow = eCapture;
-  spec.state = state;
-  return spec;
+  sim::audio::EndpointSpec desc;
+  desc.flow = eCapture;
+  desc.state = state;
+  return desc;
 }
 
 // The ids of a collection, in its order; releases it.

@@ -54,9 +54,9 @@ class AudioTopologyTest : public AudioTest {
 };
 
 TEST_F(AudioTopologyTest, TheChainEndsInTheEndpointsJacks) {
-  sim::audio::EndpointSpec spec;
-  spec.jacks = {{eConnType3Point5mm, true}, {eConnTypeOtherAnalog, false}};
-  sim::audio::AddEndpoint("headphones", spec);
+  sim::audio::EndpointSpec desc;
+  desc.jacks = {{eConnType3Point5mm, true}, {eConnTypeOtherAnalog, false}};
+  sim::audio::AddEndpoint("headphones", desc);
   IKsJackDescription* jacks = Jacks("headphones");
   UINT count = 0;
   ASSERT_EQ(jacks->GetJackCount(&count), S_OK);

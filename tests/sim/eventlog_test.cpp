@@ -81,9 +81,9 @@ TEST_F(EventLog, AnUnavailableLogRefusesTheSource) {
 }
 
 TEST_F(EventLog, APlannedFaultRefusesTheSourceWithItsError) {
-  sim::FaultSpec spec;
-  spec.error = ERROR_ACCESS_DENIED;
-  sim::Fail("RegisterEventSourceW", spec);
+  sim::FaultSpec desc;
+  desc.error = ERROR_ACCESS_DENIED;
+  sim::Fail("RegisterEventSourceW", desc);
   SetLastError(0xdeadbeef);
   EXPECT_EQ(RegisterEventSourceW(nullptr, L"KoruAudioService"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));

@@ -21,11 +21,11 @@ TEST_F(FaultTest, FailsOnceWithTheCallsOwnError) {
 
 TEST_F(FaultTest, SkipsThenFailsTimesWithTheGivenError) {
   StartProcess();
-  sim::FaultSpec spec;
-  spec.skip = 1;
-  spec.times = 2;
-  spec.error = ERROR_ACCESS_DENIED;
-  sim::Fail("CreateSemaphoreW", spec);
+  sim::FaultSpec desc;
+  desc.skip = 1;
+  desc.times = 2;
+  desc.error = ERROR_ACCESS_DENIED;
+  sim::Fail("CreateSemaphoreW", desc);
   std::vector<bool> created;
   std::vector<DWORD> errors;
   for (int i = 0; i < 4; ++i) {
@@ -41,9 +41,9 @@ TEST_F(FaultTest, SkipsThenFailsTimesWithTheGivenError) {
 TEST_F(FaultTest, AlwaysFailsForGood) {
   StartProcess();
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  sim::FaultSpec spec;
-  spec.always = true;
-  sim::Fail("SetEvent", spec);
+  sim::FaultSpec desc;
+  desc.always = true;
+  sim::Fail("SetEvent", desc);
   for (int i = 0; i < 5; ++i) {
     SetLastError(kPoison);
     EXPECT_FALSE(SetEvent(event)) << "call " << i;
@@ -53,9 +53,9 @@ TEST_F(FaultTest, AlwaysFailsForGood) {
 }
 
 TEST_F(FaultTest, ResetClearsThePlan) {
-  sim::FaultSpec spec;
-  spec.always = true;
-  sim::Fail("CreateEventW", spec);
+  sim::FaultSpec desc;
+  desc.always = true;
+  sim::Fail("CreateEventW", desc);
   sim::Reset();
   StartProcess();
   EXPECT_NE(CreateEventW(nullptr, FALSE, FALSE, nullptr), nullptr);
@@ -76,9 +76,9 @@ TEST_F(FaultTest, CallsAreCountedWhileRecording) {
 
 TEST_F(FaultTest, SimulatedCallsDoNotAllocateWhileRecordingIsOff) {
   StartProcess();
-  sim::FaultSpec spec;
-  spec.always = true;
-  sim::Fail("CreateEventW", spec);  // a plan that is looked up on every call
+  sim::FaultSpec desc;
+  desc.always = true;
+  sim::Fail("CreateEventW", desc);  // a plan that is looked up on every call
   sim::SetRecording(false);
   size_t allocations = kPoison;
   sim::StartThread([&] {

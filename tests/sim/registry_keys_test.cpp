@@ -174,9 +174,9 @@ TEST_F(RegistryKeys, PlannedFaultsFailWithAccessDeniedOrTheirOwnCode) {
   EXPECT_EQ(key, nullptr);
   EXPECT_FALSE(sim::registry::KeyExists("HKEY_CLASSES_ROOT\\KoruAudio"));
 
-  sim::FaultSpec spec;
-  spec.error = 1450;  // ERROR_NO_SYSTEM_RESOURCES
-  sim::Fail("RegOpenKeyExA", spec);
+  sim::FaultSpec desc;
+  desc.error = 1450;  // ERROR_NO_SYSTEM_RESOURCES
+  sim::Fail("RegOpenKeyExA", desc);
   key = kPoison;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, nullptr, 0, KEY_ALL_ACCESS, &key), 1450);
   EXPECT_EQ(key, nullptr);

@@ -171,9 +171,9 @@ TEST_F(Services, OnlyTheLocalActiveDatabaseOpens) {
 }
 
 TEST_F(Services, APlannedFaultFailsTheOpen) {
-  sim::FaultSpec spec;
-  spec.error = 1450;
-  sim::Fail("OpenSCManagerW", spec);
+  sim::FaultSpec desc;
+  desc.error = 1450;
+  sim::Fail("OpenSCManagerW", desc);
   SetLastError(0xdeadbeef);
   EXPECT_EQ(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS), nullptr);
   EXPECT_EQ(GetLastError(), 1450u);

@@ -50,26 +50,26 @@ sim::audio::Jack JackOf(const std::string& text) {
 sim::audio::EndpointSpec SpecOf(const Arguments& args) {
   args.ExpectCount(2, 4);
   args.AllowKeys({"state", "formfactor", "jack", "topology", "volume"});
-  sim::audio::EndpointSpec spec;
-  spec.flow = FlowNamed(args.Word(1));
+  sim::audio::EndpointSpec desc;
+  desc.flow = FlowNamed(args.Word(1));
   for (size_t i = 2; i < args.Count(); ++i) {
     if (args.IsWord(i, "muted")) {
-      spec.muted = true;
+      desc.muted = true;
     } else if (args.IsWord(i, "default")) {
-      spec.makeDefault = true;
+      desc.makeDefault = true;
     } else {
       throw FileError("expected muted or default, got \"" + args.At(i).text + "\"");
     }
   }
-  if (auto state = args.NamedText("state")) spec.state = StateNamed(*state);
-  spec.formFactor = args.NamedNumber("formfactor");
-  for (const Token* jack : args.NamedAll("jack")) spec.jacks.push_back(JackOf(jack->text));
+  if (auto state = args.NamedText("state")) desc.state = StateNamed(*state);
+  desc.formFactor = args.NamedNumber("formfactor");
+  for (const Token* jack : args.NamedAll("jack")) desc.jacks.push_back(JackOf(jack->text));
   if (auto topology = args.NamedText("topology")) {
     if (*topology != "none") throw FileError("topology= knows only none");
-    spec.topology = false;
+    desc.topology = false;
   }
-  if (auto volume = args.NamedText("volume")) spec.volume = VolumeScalar(*volume);
-  return spec;
+  if (auto volume = args.NamedText("volume")) desc.volume = VolumeScalar(*volume);
+  return desc;
 }
 
 // A change of the machine by name; a name that no endpoint has makes the
@@ -85,15 +85,15 @@ Action ByName(std::function<void(Scenario&)> change) {
 }
 
 Compiled CompileEndpoint(const Arguments& args) {
-  sim::audio::EndpointSpec spec = SpecOf(args);
+  sim::audio::EndpointSpec desc = SpecOf(args);
   std::string name = args.Word(0);
-  return SetUp(ByName([name, spec](Scenario&) { sim::audio::AddEndpoint(name, spec); }));
+  return SetUp(ByName([name, desc](Scenario&) { sim::audio::AddEndpoint(name, desc); }));
 }
 
 Compiled CompileAdd(const Arguments& args) {
-  sim::audio::EndpointSpec spec = SpecOf(args);
+  sim::audio::EndpointSpec desc = SpecOf(args);
   std::string name = args.Word(0);
-  return Happening(ByName([name, spec](Scenario&) { sim::audio::Arrive(name, spec); }));
+  return Happening(ByName([name, desc](Scenario&) { sim::audio::Arrive(name, desc); }));
 }
 
 // volume ID S [context=null|service]

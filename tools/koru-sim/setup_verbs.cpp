@@ -89,16 +89,16 @@ Compiled CompileFail(const Arguments& args) {
   args.AllowKeys({"skip", "times", "error"});
   std::string api = args.Word(0);
   CheckApiName(api);
-  sim::FaultSpec spec;
-  spec.skip = args.NamedNumber("skip").value_or(0);
+  sim::FaultSpec desc;
+  desc.skip = args.NamedNumber("skip").value_or(0);
   if (FailsAlways(args)) {
-    spec.always = true;
+    desc.always = true;
   } else {
-    spec.times = args.NamedNumber("times").value_or(1);
-    if (spec.times == 0) throw FileError("times=0 would make nothing fail");
+    desc.times = args.NamedNumber("times").value_or(1);
+    if (desc.times == 0) throw FileError("times=0 would make nothing fail");
   }
-  spec.error = args.NamedNumber("error");
-  return SetUp([api, spec](Scenario&) { sim::Fail(api, spec); });
+  desc.error = args.NamedNumber("error");
+  return SetUp([api, desc](Scenario&) { sim::Fail(api, desc); });
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ struct EndpointSpec {
 
 // A new endpoint, after those already there (the enumeration order). A flow
 // without a default for a role gets its first active endpoint.
-void AddEndpoint(const std::string& name, const EndpointSpec& spec);
+void AddEndpoint(const std::string& name, const EndpointSpec& desc);
 std::wstring EndpointId(const std::string& name);
 // The name of the endpoint with this id, when there is one.
 std::optional<std::string> EndpointName(const std::wstring& id);
@@ -73,7 +73,7 @@ bool ChangeDefault(const std::string& name, const std::vector<ERole>& roles);
 // first other active endpoint of the flow becomes the default (none: the
 // notification carries a null id).
 void ChangeState(const std::string& name, DWORD state);
-void Arrive(const std::string& name, const EndpointSpec& spec);
+void Arrive(const std::string& name, const EndpointSpec& desc);
 void Remove(const std::string& name);
 
 // ---- reading -----------------------------------------------------------------------

@@ -66,8 +66,8 @@ struct FaultSpec {
   bool always = false;            // ... or for good
   std::optional<uint32_t> error;  // the call's own default when absent
 };
-// Makes the simulated call named `api` fail as `spec` says.
-void Fail(const std::string& api, const FaultSpec& spec);
+// Makes the simulated call named `api` fail as `desc` says.
+void Fail(const std::string& api, const FaultSpec& desc);
 
 // ---- running -------------------------------------------------------------------
 
