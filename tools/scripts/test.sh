@@ -35,4 +35,10 @@ cmake --preset windows
 cmake --build --preset windows
 ls -l build/windows/windows/KoruAudioService.exe
 
+step "fuzzing (libFuzzer, 60 s)"
+"$root/tools/scripts/fuzz.sh" 60
+
+step "end-to-end suite under Wine"
+"$root/e2e/wine/run.sh"
+
 step "all gates passed"
