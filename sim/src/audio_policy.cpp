@@ -28,20 +28,13 @@ StoredValue Stored(const PROPVARIANT& value) {
 
 bool ValidRole(ERole role) { return role >= eConsole && role < ERole_enum_count; }
 
-class PolicyConfig final : public com::Object<IPolicyConfig> {
+// Both interfaces carry nine methods the service never calls; the machine
+// answers them as not modelled.
+template <typename Interface>
+class PolicyObject : public com::Object<Interface> {
  public:
-  PolicyConfig() : Object("") {}
-
-  HRESULT STDMETHODCALLTYPE SetPropertyValue(LPCWSTR deviceId, BOOL bFxStore,
-                                             const PROPERTYKEY* key, PROPVARIANT* value) override {
-    if (auto error = BeginCall(*this, "IPolicyConfig::SetPropertyValue")) return *error;
-    if (deviceId == nullptr || key == nullptr || value == nullptr) return E_POINTER;
-    auto lock = Lock();
-    EndpointRecord* endpoint = FindById(deviceId);
-    if (endpoint == nullptr) return E_NOTFOUND;
-    WriteProperty(*endpoint, bFxStore != FALSE, *key, Stored(*value));
-    return S_OK;
-  }
+  explicit PolicyObject(const char* unusedSlotName)
+      : com::Object<Interface>(""), unusedSlotName_(unusedSlotName) {}
 
   HRESULT STDMETHODCALLTYPE UnusedSlot3() override { return Unused(); }
   HRESULT STDMETHODCALLTYPE UnusedSlot4() override { return Unused(); }
@@ -54,12 +47,29 @@ class PolicyConfig final : public com::Object<IPolicyConfig> {
   HRESULT STDMETHODCALLTYPE UnusedSlot11() override { return Unused(); }
 
  private:
-  HRESULT Unused() { return NotModelled(*this, "IPolicyConfig::(unused slot)"); }
+  HRESULT Unused() { return NotModelled(*this, unusedSlotName_); }
+  const char* unusedSlotName_;
 };
 
-class PolicyConfigVista final : public com::Object<IPolicyConfigVista> {
+class PolicyConfig final : public PolicyObject<IPolicyConfig> {
  public:
-  PolicyConfigVista() : Object("") {}
+  PolicyConfig() : PolicyObject("IPolicyConfig::(unused slot)") {}
+
+  HRESULT STDMETHODCALLTYPE SetPropertyValue(LPCWSTR deviceId, BOOL bFxStore,
+                                             const PROPERTYKEY* key, PROPVARIANT* value) override {
+    if (auto error = BeginCall(*this, "IPolicyConfig::SetPropertyValue")) return *error;
+    if (deviceId == nullptr || key == nullptr || value == nullptr) return E_POINTER;
+    auto lock = Lock();
+    EndpointRecord* endpoint = FindById(deviceId);
+    if (endpoint == nullptr) return E_NOTFOUND;
+    WriteProperty(*endpoint, bFxStore != FALSE, *key, Stored(*value));
+    return S_OK;
+  }
+};
+
+class PolicyConfigVista final : public PolicyObject<IPolicyConfigVista> {
+ public:
+  PolicyConfigVista() : PolicyObject("IPolicyConfigVista::(unused slot)") {}
 
   // An endpoint that is not active is not among the candidates: E_NOTFOUND.
   // Every call that names an id is recorded, refused or not.
@@ -79,19 +89,6 @@ class PolicyConfigVista final : public com::Object<IPolicyConfigVista> {
     TheState().defaultRequests.push_back({deviceId, name, role, result});
     return result;
   }
-
-  HRESULT STDMETHODCALLTYPE UnusedSlot3() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot4() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot5() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot6() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot7() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot8() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot9() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot10() override { return Unused(); }
-  HRESULT STDMETHODCALLTYPE UnusedSlot11() override { return Unused(); }
-
- private:
-  HRESULT Unused() { return NotModelled(*this, "IPolicyConfigVista::(unused slot)"); }
 };
 
 }  // namespace

@@ -60,21 +60,42 @@ LSTATUS CopyOut(const std::vector<uint8_t>& data, LPBYTE lpData, LPDWORD lpcbDat
   return ERROR_SUCCESS;
 }
 
+// The common start of opening or creating a subkey: the call entered, the
+// result handle cleared, the path checked and the parent handle looked up.
+// The machine lock stays held in the request for the rest of the call.
+struct SubkeyRequest {
+  LSTATUS status = ERROR_SUCCESS;
+  std::vector<std::wstring> path;
+  std::unique_lock<std::mutex> lock;
+  HandleView parent;
+};
+
+SubkeyRequest BeginSubkeyRequest(const char* api, HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+  SubkeyRequest request;
+  std::optional<uint32_t> fault = sim::Enter(api, ERROR_ACCESS_DENIED);
+  if (phkResult) *phkResult = nullptr;
+  if (fault) {
+    request.status = static_cast<LSTATUS>(*fault);
+  } else if (phkResult == nullptr) {
+    request.status = ERROR_INVALID_PARAMETER;
+  } else if (auto path = sim::reg::SplitKeyPath(sim::reg::AnsiToWide(Text(lpSubKey)))) {
+    request.path = std::move(*path);
+    request.lock = sim::Lock();
+    request.parent = sim::reg::ViewKey(hKey, api);
+    request.status = request.parent.status;
+  } else {
+    request.status = ERROR_BAD_PATHNAME;
+  }
+  return request;
+}
+
 }  // namespace
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
                              PHKEY phkResult) {
-  std::optional<uint32_t> fault = sim::Enter("RegOpenKeyExA", ERROR_ACCESS_DENIED);
-  if (phkResult) *phkResult = nullptr;
-  if (fault) return static_cast<LSTATUS>(*fault);
-  if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
-  auto path = sim::reg::SplitKeyPath(sim::reg::AnsiToWide(Text(lpSubKey)));
-  if (!path) return ERROR_BAD_PATHNAME;
-
-  auto lock = sim::Lock();
-  HandleView parent = sim::reg::ViewKey(hKey, "RegOpenKeyExA");
-  if (parent.status != ERROR_SUCCESS) return parent.status;
-  std::shared_ptr<Key> key = sim::reg::FindPath(parent.key, *path);
+  SubkeyRequest request = BeginSubkeyRequest("RegOpenKeyExA", hKey, lpSubKey, phkResult);
+  if (request.status != ERROR_SUCCESS) return request.status;
+  std::shared_ptr<Key> key = sim::reg::FindPath(request.parent.key, request.path);
   if (!key) return ERROR_FILE_NOT_FOUND;
   *phkResult = NewKeyHandle(std::move(key), samDesired);
   return ERROR_SUCCESS;
@@ -84,22 +105,14 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, L
                                DWORD /*dwOptions*/, REGSAM samDesired,
                                const SECURITY_ATTRIBUTES* /*lpSecurityAttributes*/, PHKEY phkResult,
                                LPDWORD lpdwDisposition) {
-  std::optional<uint32_t> fault = sim::Enter("RegCreateKeyExA", ERROR_ACCESS_DENIED);
-  if (phkResult) *phkResult = nullptr;
-  if (fault) return static_cast<LSTATUS>(*fault);
-  if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
-  auto path = sim::reg::SplitKeyPath(sim::reg::AnsiToWide(Text(lpSubKey)));
-  if (!path) return ERROR_BAD_PATHNAME;
-
-  auto lock = sim::Lock();
-  HandleView parent = sim::reg::ViewKey(hKey, "RegCreateKeyExA");
-  if (parent.status != ERROR_SUCCESS) return parent.status;
-  std::shared_ptr<Key> key = sim::reg::FindPath(parent.key, *path);
+  SubkeyRequest request = BeginSubkeyRequest("RegCreateKeyExA", hKey, lpSubKey, phkResult);
+  if (request.status != ERROR_SUCCESS) return request.status;
+  std::shared_ptr<Key> key = sim::reg::FindPath(request.parent.key, request.path);
   bool created = false;
   if (!key) {
     // Creating below a key takes the right to create subkeys on its handle.
-    if (!(parent.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-    key = sim::reg::CreatePath(parent.key, *path, &created);
+    if (!(request.parent.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+    key = sim::reg::CreatePath(request.parent.key, request.path, &created);
   }
   *phkResult = NewKeyHandle(std::move(key), samDesired);
   if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
