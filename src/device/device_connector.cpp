@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "device/srw_guard.h"
+#include "platform/lock_guards.h"
 
 constinit ProcessWide<DeviceConnector> codecDevice;
 

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "device/srw_guard.h"
+#include "platform/lock_guards.h"
 
 void SharedDeviceHandle::Replace(UniqueFileHandle next) {
   DeviceHandleRef held;

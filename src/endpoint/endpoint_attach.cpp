@@ -13,6 +13,7 @@
 #include "launcher/launch_popup.h"
 #include "launcher/popup_slots.h"
 #include "platform/com_memory.h"
+#include "platform/lock_guards.h"
 #include "service/shared_objects.h"
 #include "settings/feature_flags.h"
 #include "settings/loaded_values.h"
@@ -22,18 +23,6 @@ namespace {
 
 constexpr std::uint8_t SPEAKER_OUTPUT = 0;
 constexpr std::uint8_t HEADPHONE_OUTPUT = 1;
-
-// Holds `endpointLock` for the whole of an attach or a detach.
-class EndpointLockHold {
- public:
-  explicit EndpointLockHold(CRITICAL_SECTION& lock) : lock_(lock) { EnterCriticalSection(&lock_); }
-  EndpointLockHold(const EndpointLockHold&) = delete;
-  EndpointLockHold& operator=(const EndpointLockHold&) = delete;
-  ~EndpointLockHold() { LeaveCriticalSection(&lock_); }
-
- private:
-  CRITICAL_SECTION& lock_;
-};
 
 // The traces print the reference itself, cut to an int as "%d" takes it:
 // 0 when there is none.
@@ -64,7 +53,7 @@ HRESULT EndpointCallback::AttachToDefaultEndpoint() {
   WriteTrace(L"AttachToDefaultEndpoint entry");
   HRESULT status = constructionStatus_;
   if (ownsLock_) {
-    EndpointLockHold hold(endpointLock);
+    CriticalSectionGuard hold(endpointLock);
     status = attachLocked();
   }
   WriteTrace(L"AttachToDefaultEndpoint exit");
@@ -153,7 +142,7 @@ void EndpointCallback::applyCurrentVolume(IAudioEndpointVolume* volumeControl) {
 void EndpointCallback::DetachFromEndpoint() {
   WriteTrace(L"DetachFromEndpoint entry");
   if (ownsLock_) {
-    EndpointLockHold hold(endpointLock);
+    CriticalSectionGuard hold(endpointLock);
     detachLocked();
   }
   WriteTrace(L"DetachFromEndpoint exit");

@@ -3,9 +3,9 @@
 // shared by its two interfaces.
 #include "endpoint/endpoint_callback.h"
 
-#include "device/srw_guard.h"
 #include "diagnostics/trace.h"
 #include "endpoint/audio_ids.h"
+#include "platform/lock_guards.h"
 
 constinit ProcessWide<EndpointCallback> serviceEndpoint;
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "device/srw_guard.h"
+#include "platform/lock_guards.h"
 
 namespace {
 

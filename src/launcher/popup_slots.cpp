@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "device/srw_guard.h"
+#include "platform/lock_guards.h"
 #include "platform/unique_handle.h"
 
 constinit ProcessWide<PopupSlot> popupSlots[POPUP_KIND_COUNT];

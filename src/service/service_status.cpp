@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "device/srw_guard.h"
+#include "platform/lock_guards.h"
 #include "service/service_name.h"
 
 namespace {

@@ -1,4 +1,5 @@
-// Scoped holds of a slim reader/writer lock, exclusive or shared.
+// Scoped holds of the service's locks: a slim reader/writer lock,
+// exclusive or shared, and a critical section.
 #pragma once
 
 #include "platform/win32.h"
@@ -23,4 +24,17 @@ class SharedSrwGuard {
 
  private:
   SRWLOCK& lock_;
+};
+
+class CriticalSectionGuard {
+ public:
+  explicit CriticalSectionGuard(CRITICAL_SECTION& lock) : lock_(lock) {
+    EnterCriticalSection(&lock_);
+  }
+  CriticalSectionGuard(const CriticalSectionGuard&) = delete;
+  CriticalSectionGuard& operator=(const CriticalSectionGuard&) = delete;
+  ~CriticalSectionGuard() { LeaveCriticalSection(&lock_); }
+
+ private:
+  CRITICAL_SECTION& lock_;
 };
