@@ -4,11 +4,9 @@
 #include "device/device_handles.h"
 #include "device/driver_requests.h"
 #include "diagnostics/trace.h"
-#include "endpoint/jack_probe.h"
-#include "endpoint/policy_config.h"
+#include "endpoint/default_switch.h"
 #include "launcher/launch_popup.h"
 #include "launcher/popup_slots.h"
-#include "platform/com_ptr.h"
 #include "service/shared_objects.h"
 #include "service/worker_threads.h"
 #include "settings/feature_flags.h"
@@ -21,21 +19,6 @@ using DetailBlock = HeapBlock<SP_DEVICE_INTERFACE_DETAIL_DATA_W>;
 // Exit codes 1 and 3 ask for the console role, 2 for communications.
 ERole RoleFor(DWORD exitCode) { return exitCode == 2 ? eCommunications : eConsole; }
 
-// Each endpoint the probe found becomes the default for multimedia and
-// communications; one that cannot be switched is skipped.
-void MakeDefaults(const SpecifiedDevices& ids) {
-  size_t count = ids.size();
-  for (size_t i = 0; i < count; ++i) {
-    ComPtr<IPolicyConfigVista> switcher;
-    if (FAILED(CoCreateInstance(CLSID_PolicyConfigVistaClient, nullptr, CLSCTX_ALL,
-                                IID_IPolicyConfigVista, switcher.put_void()))) {
-      continue;
-    }
-    switcher->SetDefaultEndpoint(ids[i].c_str(), eMultimedia);
-    switcher->SetDefaultEndpoint(ids[i].c_str(), eCommunications);
-  }
-}
-
 void PassAnswer(HANDLE ownDevice, DWORD exitCode) {
   SwitchAnswer answer = SwitchAnswerFor(exitCode);
   if (!SendSwitchAnswer(ownDevice, answer)) {
@@ -47,10 +30,8 @@ void PassAnswer(HANDLE ownDevice, DWORD exitCode) {
   WriteTrace(L"Start to change the endpoint, eRole is: %d", role);
   PauseOneSecond();
   // The probe joins this thread to COM (apartment-threaded) before the
-  // policy-config objects are made here.
-  GetSpecifiedDevices(role);
-  // A copy: a watcher of an earlier connection may probe meanwhile.
-  MakeDefaults(SpecifiedDevices(*specifiedDevices));
+  // policy-config objects are made.
+  SwitchDefaultsToJack(role);
 }
 
 // A failed read of the exit code counts as 0.
