@@ -9,6 +9,11 @@ KORU_PACKAGES=(
   g++-mingw-w64-x86-64-posix
 )
 
+# The end-to-end suite under Wine (e2e/wine/run.sh) needs these as well.
+KORU_WINE_PACKAGES=(
+  wine64 xvfb xdotool imagemagick pulseaudio x11-utils
+)
+
 koru_install_missing() {
   local missing=()
   local p

@@ -1,0 +1,175 @@
+// Service configuration, states and controls through the service control
+// manager's public calls.
+#include "service_commands.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/unique_handle.h"
+#include "platform/win32.h"
+
+namespace {
+
+constexpr DWORD POLL_MS = 2;
+
+const char* StateName(DWORD state) {
+  switch (state) {
+    case SERVICE_STOPPED:
+      return "STOPPED";
+    case SERVICE_START_PENDING:
+      return "START_PENDING";
+    case SERVICE_STOP_PENDING:
+      return "STOP_PENDING";
+    case SERVICE_RUNNING:
+      return "RUNNING";
+    case SERVICE_CONTINUE_PENDING:
+      return "CONTINUE_PENDING";
+    case SERVICE_PAUSE_PENDING:
+      return "PAUSE_PENDING";
+    case SERVICE_PAUSED:
+      return "PAUSED";
+    default:
+      return "UNKNOWN";
+  }
+}
+
+std::string Narrow(const wchar_t* text) {
+  if (text == nullptr) return "(null)";
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), bytes, nullptr, nullptr);
+  narrow.resize(narrow.size() - 1);
+  return narrow;
+}
+
+int Failed(const char* call) {
+  std::printf("%s failed with %lu\n", call, GetLastError());
+  return 1;
+}
+
+UniqueScHandle OpenNamedService(const wchar_t* name, DWORD access) {
+  UniqueScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return UniqueScHandle();
+  return UniqueScHandle(OpenServiceW(manager.get(), name, access));
+}
+
+bool QueryState(SC_HANDLE service, SERVICE_STATUS_PROCESS& status) {
+  DWORD needed = 0;
+  return QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                              sizeof(status), &needed) != FALSE;
+}
+
+void PrintState(const SERVICE_STATUS_PROCESS& status) {
+  std::printf("state %s checkpoint=%lu hint=%lu controls=0x%lx exit=%lu\n",
+              StateName(status.dwCurrentState), status.dwCheckPoint, status.dwWaitHint,
+              status.dwControlsAccepted, status.dwWin32ExitCode);
+  std::fflush(stdout);
+}
+
+// Polls every few milliseconds and prints each state when it changes; a
+// state shorter than the poll interval may go unseen. Ends at one of the
+// two final states or at the time-out.
+// `last` is the state already printed, 0 for none.
+int WatchStates(SC_HANDLE service, DWORD last, DWORD finalState, DWORD otherFinal,
+                unsigned timeoutMs) {
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    SERVICE_STATUS_PROCESS status = {};
+    if (!QueryState(service, status)) return Failed("QueryServiceStatusEx");
+    if (status.dwCurrentState != last) PrintState(status);
+    last = status.dwCurrentState;
+    if (last == finalState) return 0;
+    if (last == otherFinal) return 1;
+    if (GetTickCount64() >= deadline) {
+      std::printf("timed out in %s\n", StateName(last));
+      return 1;
+    }
+    Sleep(POLL_MS);
+  }
+}
+
+const char* StartTypeName(DWORD type) {
+  switch (type) {
+    case SERVICE_BOOT_START:
+      return "boot";
+    case SERVICE_SYSTEM_START:
+      return "system";
+    case SERVICE_AUTO_START:
+      return "auto";
+    case SERVICE_DEMAND_START:
+      return "demand";
+    case SERVICE_DISABLED:
+      return "disabled";
+    default:
+      return "unknown";
+  }
+}
+
+}  // namespace
+
+int PrintServiceConfig(const wchar_t* name) {
+  UniqueScHandle service = OpenNamedService(name, SERVICE_QUERY_CONFIG);
+  if (!service) return Failed("OpenServiceW");
+  DWORD needed = 0;
+  QueryServiceConfigW(service.get(), nullptr, 0, &needed);
+  std::vector<BYTE> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service.get(), config, needed, &needed)) {
+    return Failed("QueryServiceConfigW");
+  }
+  std::printf("path=%s\n", Narrow(config->lpBinaryPathName).c_str());
+  std::printf("start=%lu (%s)\n", config->dwStartType, StartTypeName(config->dwStartType));
+  std::printf("type=0x%lx%s\n", config->dwServiceType,
+              config->dwServiceType == SERVICE_WIN32_OWN_PROCESS ? " (own process)" : "");
+  std::printf("error=%lu\n", config->dwErrorControl);
+  std::printf("account=%s\n", Narrow(config->lpServiceStartName).c_str());
+  std::printf("display=%s\n", Narrow(config->lpDisplayName).c_str());
+  return 0;
+}
+
+int PrintServiceState(const wchar_t* name) {
+  UniqueScHandle service = OpenNamedService(name, SERVICE_QUERY_STATUS);
+  if (!service) return Failed("OpenServiceW");
+  SERVICE_STATUS_PROCESS status = {};
+  if (!QueryState(service.get(), status)) return Failed("QueryServiceStatusEx");
+  PrintState(status);
+  return 0;
+}
+
+int StartAndWatch(const wchar_t* name, unsigned timeoutMs) {
+  UniqueScHandle service = OpenNamedService(name, SERVICE_START | SERVICE_QUERY_STATUS);
+  if (!service) return Failed("OpenServiceW");
+  if (!StartServiceW(service.get(), 0, nullptr)) return Failed("StartServiceW");
+  return WatchStates(service.get(), 0, SERVICE_RUNNING, SERVICE_STOPPED, timeoutMs);
+}
+
+int StopAndWatch(const wchar_t* name, unsigned timeoutMs) {
+  UniqueScHandle service = OpenNamedService(name, SERVICE_STOP | SERVICE_QUERY_STATUS);
+  if (!service) return Failed("OpenServiceW");
+  SERVICE_STATUS status = {};
+  if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
+    return Failed("ControlService");
+  }
+  // The state the control's answer carried is the first one seen.
+  SERVICE_STATUS_PROCESS seen = {};
+  seen.dwCurrentState = status.dwCurrentState;
+  seen.dwCheckPoint = status.dwCheckPoint;
+  seen.dwWaitHint = status.dwWaitHint;
+  seen.dwControlsAccepted = status.dwControlsAccepted;
+  seen.dwWin32ExitCode = status.dwWin32ExitCode;
+  PrintState(seen);
+  return WatchStates(service.get(), seen.dwCurrentState, SERVICE_STOPPED, SERVICE_STOPPED,
+                     timeoutMs);
+}
+
+int SendControl(const wchar_t* name, unsigned control) {
+  UniqueScHandle service =
+      OpenNamedService(name, SERVICE_STOP | SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL |
+                                 SERVICE_QUERY_STATUS);
+  if (!service) return Failed("OpenServiceW");
+  SERVICE_STATUS status = {};
+  if (!ControlService(service.get(), control, &status)) return Failed("ControlService");
+  std::printf("control %u delivered, state %s\n", control, StateName(status.dwCurrentState));
+  return 0;
+}
