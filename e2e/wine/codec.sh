@@ -106,3 +106,189 @@ codec_wait_log() {
   codec_log | sed 's/^/  /' >&2
   return 1
 }
+
+# The log of the connector's handles (those that carried a jack-state
+# request) or, with "others", of every other handle, such as the switch
+# window watcher's; without the file numbers.
+codec_log_of() {
+  local want=connector
+  [[ ${1:-} == others ]] && want=others
+  codec_log files | awk -v want="$want" '
+    { file[NR] = $1; line[NR] = substr($0, index($0, " ") + 1)
+      if (line[NR] ~ /^JACKSTATE_/) connector[$1] = 1 }
+    END { for (i = 1; i <= NR; i++)
+            if ((file[i] in connector) == (want == "connector")) print line[i] }'
+}
+
+# Waits up to S seconds until codec_log_of WHICH is exactly EXPECTED (lines);
+# prints the difference when it is not.
+codec_expect_log() {
+  local which=$1 expected=$2 seconds=${3:-10}
+  local deadline=$((SECONDS + seconds)) seen
+  while :; do
+    seen=$(codec_log_of "$which") || return 1
+    [[ $seen == "$expected" ]] && return 0
+    ((SECONDS <= deadline)) || break
+    sleep 0.2
+  done
+  echo "codec: the driver's log of the $which handles is not as expected:" >&2
+  diff -u <(printf '%s\n' "$expected") <(printf '%s\n' "$seen") | tail -n +3 | sed 's/^/  /' >&2
+  return 1
+}
+
+# ---- checks of the end-to-end suite (run.sh, with the helpers of lib.sh) ----
+
+# What the suite shows of the driver when a check fails.
+driver_log_text() { codec_log files; }
+
+# The feature word of these checks: everything of the default word but the
+# endpoint property (Wine has no policy-config objects), and the switch
+# window's answer passed to the driver.
+CODEC_FEATURES=0x1DF
+
+codec__set_features() {
+  "$CODEC_WINE" reg add 'HKEY_CLASSES_ROOT\KoruAudio' /v ServiceVersion /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 || { say "cannot set ServiceVersion to $1"; return 1; }
+}
+
+codec__start_service() {
+  local out
+  out=$(run_exe koru-svc.exe start "$SERVICE" | tr -d '\r') || { say "$out"; return 1; }
+  [[ $out == *"state RUNNING"* ]] || { say "the service did not start: $out"; return 1; }
+}
+
+codec__stop_service() {
+  local out
+  out=$(run_exe koru-svc.exe stop "$SERVICE" | tr -d '\r') || { say "$out"; return 1; }
+  [[ $out == *"state STOPPED"* ]] || { say "the service did not stop: $out"; return 1; }
+}
+
+# Starts the service on a cleared log with the current jack state STATE and
+# waits for its first jack-state notification to wait in the driver.
+codec__connect() {
+  codec_send state "$1" && codec_send clear && codec__start_service || return 1
+  codec_wait_log "JACKSTATE_NOTIFY out=1 -> pending" 10
+}
+
+check_codec_load() {
+  codec_load "$INSTALL_DIR" || return 1
+  say "the codec's interface is present"
+}
+
+# Jack events 0, 1, 2 and 4 after a start on the speakers: the finish
+# requests and their bytes, the dropped repeat, the switch windows that the
+# service ends (answer 4) and the fresh initial request after the reset.
+check_codec_jack_cycle() {
+  local connector
+  codec__set_features "$CODEC_FEATURES" || return 1
+  codec__connect 0 || return 1
+  connector='JACKSTATE_INITIAL out=1 -> 0
+FINISH_SPEAKER in=0
+JACKSTATE_NOTIFY out=1 -> '
+  codec_expect_log connector "${connector}pending" || return 1
+  say "start: the initial state 0, finished as speaker"
+
+  codec_send jack 0 || return 1
+  connector+='0
+JACKSTATE_NOTIFY out=1 -> '
+  codec_expect_log connector "${connector}pending" || return 1
+  say "jack 0: the same type again, dropped without a finish request"
+
+  codec_send jack 1 || return 1
+  connector+='1
+FINISH_HEADPHONE in=0
+JACKSTATE_NOTIFY out=1 -> '
+  codec_expect_log connector "${connector}pending" || return 1
+  say "jack 1: finished as headphone"
+
+  codec_send jack 2 || return 1
+  connector+='2
+FINISH_HEADPHONE in=0
+JACKSTATE_NOTIFY out=1 -> '
+  codec_expect_log connector "${connector}pending" || return 1
+  codec_expect_log others 'FINISH_HEADPHONE in=4' || return 1
+  say "jack 2: finished as headphone; the first switch window ended by the service, answer 4"
+
+  codec_send jack 4 || return 1
+  connector+='4
+JACKSTATE_INITIAL out=1 -> 2
+FINISH_HEADPHONE in=0
+JACKSTATE_NOTIFY out=1 -> '
+  codec_expect_log connector "${connector}pending" || return 1
+  codec_expect_log others 'FINISH_HEADPHONE in=4
+FINISH_HEADPHONE in=4' || return 1
+  say "jack 4: no finish for the reset; the initial request reports 2, finished as headphone"
+}
+
+# The user answers the switch window with its default button (headphones,
+# exit code 1): the service passes answer 2 on the watcher's own handle.
+check_codec_switch_answer() {
+  local window
+  window=$(xdotool search --name "Audio device plugged in" 2>/dev/null | tail -n 1)
+  [[ -n $window ]] || { say "no switch window on $DISPLAY"; return 1; }
+  xdotool windowfocus --sync "$window" key --window "$window" Return ||
+    { say "cannot press Return in the switch window"; return 1; }
+  codec_expect_log others 'FINISH_HEADPHONE in=4
+FINISH_HEADPHONE in=4
+FINISH_HEADPHONE in=2' || return 1
+  say "the answer 2 arrived on the watcher's handle"
+}
+
+# Stopping the service while its jack-state request waits in the driver: the
+# request is cancelled and the stop does not hang.
+check_codec_stop_cancels() {
+  local started=$SECONDS last
+  codec__stop_service || return 1
+  say "stopped in $((SECONDS - started)) s"
+  last=$(codec_log_of connector | tail -n 1)
+  [[ $last == 'JACKSTATE_NOTIFY out=1 -> cancelled' ]] ||
+    { say "the waiting request was not cancelled: $last"; return 1; }
+  say "the waiting jack-state request was cancelled"
+}
+
+# The driver ends the connection: with a failed notification, or with one
+# that succeeds with 0 bytes; nothing more is sent on that handle. An
+# initial request with 0 bytes is taken as speaker.
+check_codec_failures() {
+  codec__end_connection fail 'JACKSTATE_NOTIFY out=1 -> error 0xC0000001' \
+    "DeviceIoControl failed!" || return 1
+  codec__end_connection 'bytes 0' 'JACKSTATE_NOTIFY out=1 -> 0 bytes' \
+    "DeviceIoControl failed on bufferSize error!" || return 1
+
+  codec_send bytes 0 && codec_send clear || return 1
+  mark codec-initial-bytes || return 1
+  codec__start_service || return 1
+  codec_expect_log connector 'JACKSTATE_INITIAL out=1 -> 0 bytes
+FINISH_SPEAKER in=0
+JACKSTATE_NOTIFY out=1 -> pending' || return 1
+  wait_trace codec-initial-bytes "DeviceIoControl failed on bufferSize error!" 5 || return 1
+  wait_trace codec-initial-bytes "Type is: 0" 5 || return 1
+  say "bytes 0 on the initial request: traced, then handled as speaker"
+  codec__stop_service
+}
+
+# codec__end_connection COMMAND LAST TRACE: COMMAND completes the waiting
+# notification as LAST shows it; the service traces TRACE and winds the
+# connection down.
+codec__end_connection() {
+  local command=$1 last=$2 traced=$3 name=${1// /-}
+  codec__connect 0 || return 1
+  mark "codec-$name" || return 1
+  # shellcheck disable=SC2086 # the command and its argument
+  codec_send $command || return 1
+  wait_trace "codec-$name" "$traced" 10 || return 1
+  wait_trace "codec-$name" "Dispose exit" 10 || return 1
+  [[ $(codec_log_of connector | tail -n 1) == "$last" ]] ||
+    { say "$command: the log does not end with \"$last\""; codec_log files; return 1; }
+  say "$command: \"$traced\", the connection wound down, nothing more sent"
+  codec__stop_service
+}
+
+run_codec_checks() {
+  check codec-load check_codec_load
+  check codec-jack-cycle check_codec_jack_cycle
+  check codec-switch-answer check_codec_switch_answer
+  check codec-stop-cancels check_codec_stop_cancels
+  check codec-failures check_codec_failures
+  codec__set_features 0xFF
+}
