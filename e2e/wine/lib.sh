@@ -168,7 +168,7 @@ PASSED_CHECKS=()
 show_failure_context() {
   say "  -- trace (last 60 lines of $TRACE)"
   tail -n 60 "${TRACE:-/dev/null}" 2>/dev/null | sed 's/^/  | /' || true
-  if declare -F driver_log_text >/dev/null; then
+  if declare -F driver_log_text >/dev/null && [ -n "${CODEC_TOOL:-}" ]; then
     say "  -- the driver's request log"
     driver_log_text 2>&1 | tail -n 40 | sed 's/^/  | /' || true
   fi

@@ -15,16 +15,29 @@ source "$root/tools/scripts/setup.sh"
 koru_install_missing "${KORU_WINE_PACKAGES[@]}"
 source "$here/lib.sh"
 source "$here/checks.sh"
-[ -f "$here/codec.sh" ] && source "$here/codec.sh"
+if [ -f "$here/codec.sh" ]; then
+  source "$here/codec.sh"
+  source "$here/codec_checks.sh"
+fi
 
 BUILD="${KORU_WINE_BUILD:-$root/build/windows}"
 PROGRAMS=(KoruAudioService.exe KoruPopupWindow.exe KoruAudioSwitchWindow.exe ChimeWindow.exe
-  koru-trace.exe koru-svc.exe)
+  koru-trace.exe koru-svc.exe ${CODEC_PROGRAMS[@]+"${CODEC_PROGRAMS[@]}"})
+
+# Where the build wrote one of the programs: beside the service, or in the
+# folder of its own target.
+built() {
+  local dir
+  for dir in "$BUILD/windows" "$BUILD/windows/virtual-codec"; do
+    [ -f "$dir/$1" ] && { echo "$dir/$1"; return 0; }
+  done
+  return 1
+}
 
 ensure_build() {
   local exe
   for exe in "${PROGRAMS[@]}"; do
-    [ -f "$BUILD/windows/$exe" ] || {
+    built "$exe" >/dev/null || {
       say "building the Windows preset in $BUILD ($exe is missing)"
       (cd "$root" && cmake --preset windows -B "$BUILD" && cmake --build "$BUILD")
       return
@@ -34,10 +47,9 @@ ensure_build() {
 
 install_programs() {
   local exe
-  for exe in "${PROGRAMS[@]}" "${CODEC_PROGRAMS[@]}"; do
-    [ -f "$BUILD/windows/$exe" ] && cp "$BUILD/windows/$exe" "$INSTALL_DIR/"
+  for exe in "${PROGRAMS[@]}"; do
+    cp "$(built "$exe")" "$INSTALL_DIR/"
   done
-  return 0
 }
 
 cleanup() {

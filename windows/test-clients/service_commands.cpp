@@ -13,26 +13,36 @@ namespace {
 
 constexpr DWORD POLL_MS = 2;
 
-const char* StateName(DWORD state) {
-  switch (state) {
-    case SERVICE_STOPPED:
-      return "STOPPED";
-    case SERVICE_START_PENDING:
-      return "START_PENDING";
-    case SERVICE_STOP_PENDING:
-      return "STOP_PENDING";
-    case SERVICE_RUNNING:
-      return "RUNNING";
-    case SERVICE_CONTINUE_PENDING:
-      return "CONTINUE_PENDING";
-    case SERVICE_PAUSE_PENDING:
-      return "PAUSE_PENDING";
-    case SERVICE_PAUSED:
-      return "PAUSED";
-    default:
-      return "UNKNOWN";
+struct Named {
+  DWORD value;
+  const char* name;
+};
+
+template <size_t N>
+const char* NameOf(const Named (&table)[N], DWORD value) {
+  for (const Named& entry : table) {
+    if (entry.value == value) return entry.name;
   }
+  return "UNKNOWN";
 }
+
+constexpr Named STATE_NAMES[] = {
+    {SERVICE_STOPPED, "STOPPED"},
+    {SERVICE_START_PENDING, "START_PENDING"},
+    {SERVICE_STOP_PENDING, "STOP_PENDING"},
+    {SERVICE_RUNNING, "RUNNING"},
+    {SERVICE_CONTINUE_PENDING, "CONTINUE_PENDING"},
+    {SERVICE_PAUSE_PENDING, "PAUSE_PENDING"},
+    {SERVICE_PAUSED, "PAUSED"},
+};
+
+constexpr Named START_TYPE_NAMES[] = {
+    {SERVICE_BOOT_START, "boot"},   {SERVICE_SYSTEM_START, "system"},
+    {SERVICE_AUTO_START, "auto"},   {SERVICE_DEMAND_START, "demand"},
+    {SERVICE_DISABLED, "disabled"},
+};
+
+const char* StateName(DWORD state) { return NameOf(STATE_NAMES, state); }
 
 std::string Narrow(const wchar_t* text) {
   if (text == nullptr) return "(null)";
@@ -89,23 +99,6 @@ int WatchStates(SC_HANDLE service, DWORD last, DWORD finalState, DWORD otherFina
   }
 }
 
-const char* StartTypeName(DWORD type) {
-  switch (type) {
-    case SERVICE_BOOT_START:
-      return "boot";
-    case SERVICE_SYSTEM_START:
-      return "system";
-    case SERVICE_AUTO_START:
-      return "auto";
-    case SERVICE_DEMAND_START:
-      return "demand";
-    case SERVICE_DISABLED:
-      return "disabled";
-    default:
-      return "unknown";
-  }
-}
-
 }  // namespace
 
 int PrintServiceConfig(const wchar_t* name) {
@@ -119,7 +112,8 @@ int PrintServiceConfig(const wchar_t* name) {
     return Failed("QueryServiceConfigW");
   }
   std::printf("path=%s\n", Narrow(config->lpBinaryPathName).c_str());
-  std::printf("start=%lu (%s)\n", config->dwStartType, StartTypeName(config->dwStartType));
+  std::printf("start=%lu (%s)\n", config->dwStartType,
+              NameOf(START_TYPE_NAMES, config->dwStartType));
   std::printf("type=0x%lx%s\n", config->dwServiceType,
               config->dwServiceType == SERVICE_WIN32_OWN_PROCESS ? " (own process)" : "");
   std::printf("error=%lu\n", config->dwErrorControl);
