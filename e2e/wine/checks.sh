@@ -143,6 +143,7 @@ run_checks() {
   check console-start check_console_start
   if declare -F run_codec_checks >/dev/null; then
     run_codec_checks
+    run_suite_codec_checks
   else
     say ""
     say "==== the virtual codec's checks are skipped: e2e/wine/codec.sh is missing"
