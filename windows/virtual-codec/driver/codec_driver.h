@@ -1,5 +1,6 @@
-/* The virtual codec driver's parts and what they share: one device, its
- * request log, its jack-event queue and the completion of a request. */
+/* The virtual codec driver's parts and what they share: one device, the
+ * open files and their turns, the request log, the jack-event queue and the
+ * completion of a request. */
 #pragma once
 
 #include <ddk/wdm.h>
@@ -30,6 +31,39 @@ NTSTATUS NTAPI CodecDispatchControl(PDEVICE_OBJECT device, PIRP irp);
 NTSTATUS CodecCompleteRequest(PIRP irp, NTSTATUS status, ULONG bytes, UCHAR outByte);
 /* Completes a request that was cancelled. */
 NTSTATUS CodecCancelRequest(PIRP irp);
+/* Completes a request the driver never served (cancelled while it waited
+ * for its turn): not logged. */
+NTSTATUS CodecWithdrawRequest(PIRP irp);
+/* Logs and serves one of the codec's requests: completed, or left waiting. */
+NTSTATUS CodecServeRequest(PIRP irp);
+
+/* file_turns.c */
+void TurnsInitialize(void);
+/* Numbers an open file and gives it its turns. */
+NTSTATUS TurnsOpen(PFILE_OBJECT file);
+void TurnsClose(PFILE_OBJECT file);
+/* The open file's number, from 1; 0 for a request without a file. */
+ULONG TurnsFileNumber(PFILE_OBJECT file);
+/* STATUS_SUCCESS: the request's turn has come, serve it now. STATUS_PENDING:
+ * it waits for its turn and is served when the current one is done.
+ * STATUS_CANCELLED: it was cancelled and has been completed. */
+NTSTATUS TurnsBegin(PIRP irp);
+/* The file's current request is about to be completed: the next request
+ * whose turn has come, to be served then, or NULL when none waits. */
+PIRP TurnsPass(PFILE_OBJECT file);
+/* Withdraws the file's requests that wait for their turn. */
+void TurnsWithdraw(PFILE_OBJECT file);
+
+/* pending_list.c: lists of waiting requests that may be cancelled; the
+ * caller holds the list's lock for the first two. */
+/* Queues a request, marked pending; FALSE when it was cancelled already. */
+BOOLEAN PendingListInsert(PLIST_ENTRY list, PIRP irp, PDRIVER_CANCEL cancelRoutine);
+/* Takes the oldest request (of file, when not NULL) that is not being
+ * cancelled, or NULL. */
+PIRP PendingListTake(PLIST_ENTRY list, PFILE_OBJECT file);
+/* In a cancel routine: lets the cancel lock go and removes the request
+ * from its list under lock. */
+void PendingListRemoveCancelled(PKSPIN_LOCK lock, PIRP irp);
 
 /* request_log.c */
 void LogInitialize(void);

@@ -6,8 +6,6 @@
 #define CODEC_CODE(function) \
   CTL_CODE(FILE_DEVICE_UNKNOWN, function, METHOD_OUT_DIRECT, FILE_ANY_ACCESS)
 
-static LONG openedFiles;
-
 static NTSTATUS Finish(PIRP irp, NTSTATUS status, ULONG_PTR bytes) {
   irp->IoStatus.Status = status;
   irp->IoStatus.Information = bytes;
@@ -15,24 +13,37 @@ static NTSTATUS Finish(PIRP irp, NTSTATUS status, ULONG_PTR bytes) {
   return status;
 }
 
-/* Each open file gets a number, so that the log tells the handles apart. */
 NTSTATUS NTAPI CodecDispatchCreate(PDEVICE_OBJECT device, PIRP irp) {
-  PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   UNREFERENCED_PARAMETER(device);
-  stack->FileObject->FsContext = (PVOID)(ULONG_PTR)InterlockedIncrement(&openedFiles);
-  return Finish(irp, STATUS_SUCCESS, 0);
+  return Finish(irp, TurnsOpen(IoGetCurrentIrpStackLocation(irp)->FileObject), 0);
 }
 
 NTSTATUS NTAPI CodecDispatchClose(PDEVICE_OBJECT device, PIRP irp) {
   UNREFERENCED_PARAMETER(device);
+  TurnsClose(IoGetCurrentIrpStackLocation(irp)->FileObject);
   return Finish(irp, STATUS_SUCCESS, 0);
 }
 
-/* The last handle of a file is closed: its waiting requests end. */
+/* The last handle of a file is closed: the requests that wait for their
+ * turn are withdrawn first, so that ending the waiting notification serves
+ * none of them. */
 NTSTATUS NTAPI CodecDispatchCleanup(PDEVICE_OBJECT device, PIRP irp) {
+  PFILE_OBJECT file = IoGetCurrentIrpStackLocation(irp)->FileObject;
   UNREFERENCED_PARAMETER(device);
-  JackQueueCancelFile(IoGetCurrentIrpStackLocation(irp)->FileObject);
+  TurnsWithdraw(file);
+  JackQueueCancelFile(file);
   return Finish(irp, STATUS_SUCCESS, 0);
+}
+
+/* Logs the outcome and completes the request; then the next request of
+ * the same file has its turn. That one is taken before the completion,
+ * which may let the file go, and holds the file while it is served. */
+static NTSTATUS Conclude(PIRP irp, ULONG outcome, NTSTATUS status, ULONG bytes, UCHAR outByte) {
+  PIRP next = TurnsPass(IoGetCurrentIrpStackLocation(irp)->FileObject);
+  LogCompleted(irp, outcome, status, bytes, outByte);
+  Finish(irp, status, bytes);
+  if (next) CodecServeRequest(next);
+  return status;
 }
 
 NTSTATUS CodecCompleteRequest(PIRP irp, NTSTATUS status, ULONG bytes, UCHAR outByte) {
@@ -46,14 +57,14 @@ NTSTATUS CodecCompleteRequest(PIRP irp, NTSTATUS status, ULONG bytes, UCHAR outB
       bytes = 0;
     }
   }
-  LogCompleted(irp, KORU_OUTCOME_COMPLETED, status, bytes, outByte);
-  return Finish(irp, status, bytes);
+  return Conclude(irp, KORU_OUTCOME_COMPLETED, status, bytes, outByte);
 }
 
 NTSTATUS CodecCancelRequest(PIRP irp) {
-  LogCompleted(irp, KORU_OUTCOME_CANCELLED, STATUS_CANCELLED, 0, 0);
-  return Finish(irp, STATUS_CANCELLED, 0);
+  return Conclude(irp, KORU_OUTCOME_CANCELLED, STATUS_CANCELLED, 0, 0);
 }
+
+NTSTATUS CodecWithdrawRequest(PIRP irp) { return Finish(irp, STATUS_CANCELLED, 0); }
 
 static BOOLEAN HasSizes(PIO_STACK_LOCATION stack, ULONG in, ULONG out) {
   return stack->Parameters.DeviceIoControl.InputBufferLength == in &&
@@ -71,7 +82,8 @@ static NTSTATUS JackState(PIRP irp, PIO_STACK_LOCATION stack, NTSTATUS (*serve)(
   return CodecCompleteRequest(irp, STATUS_INVALID_PARAMETER, 0, 0);
 }
 
-static NTSTATUS CodecRequest(PIRP irp, PIO_STACK_LOCATION stack) {
+NTSTATUS CodecServeRequest(PIRP irp) {
+  PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   LogReceived(irp);
   switch (stack->Parameters.DeviceIoControl.IoControlCode) {
     case CODEC_CODE(KORU_FN_FINISH_SPEAKER):
@@ -110,7 +122,9 @@ static NTSTATUS TestCommand(PIRP irp, PIO_STACK_LOCATION stack) {
 NTSTATUS NTAPI CodecDispatchControl(PDEVICE_OBJECT device, PIRP irp) {
   PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
   UNREFERENCED_PARAMETER(device);
+  NTSTATUS status;
   if (stack->Parameters.DeviceIoControl.IoControlCode == KORU_IOCTL_TEST_COMMAND)
     return TestCommand(irp, stack);
-  return CodecRequest(irp, stack);
+  status = TurnsBegin(irp);
+  return status == STATUS_SUCCESS ? CodecServeRequest(irp) : status;
 }

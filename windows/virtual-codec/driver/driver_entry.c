@@ -9,6 +9,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
   UNREFERENCED_PARAMETER(registryPath);
   LogInitialize();
   JackQueueInitialize();
+  TurnsInitialize();
   driver->DriverExtension->AddDevice = CodecAddDevice;
   driver->DriverUnload = Unload;
   driver->MajorFunction[IRP_MJ_CREATE] = CodecDispatchCreate;

@@ -53,43 +53,12 @@ static NTSTATUS Complete(PIRP irp, ANSWER answer) {
   return CodecCompleteRequest(irp, answer.status, answer.bytes, answer.type);
 }
 
-/* The I/O manager cancels a waiting request (its thread's I/O cancelled, its
- * thread or process ended). */
+/* The I/O manager cancels a waiting notification (its thread's I/O
+ * cancelled, its thread or process ended). */
 static VOID NTAPI CancelWaiting(PDEVICE_OBJECT device, PIRP irp) {
-  KIRQL irql;
   UNREFERENCED_PARAMETER(device);
-  IoReleaseCancelSpinLock(irp->CancelIrql);
-  KeAcquireSpinLock(&stateLock, &irql);
-  RemoveEntryList(&irp->Tail.Overlay.ListEntry);
-  KeReleaseSpinLock(&stateLock, irql);
+  PendingListRemoveCancelled(&stateLock, irp);
   CodecCancelRequest(irp);
-}
-
-/* Queues a request to wait for a jack event, unless it was cancelled before
- * it could wait. Called with stateLock held. */
-static BOOLEAN Wait(PIRP irp) {
-  IoSetCancelRoutine(irp, CancelWaiting);
-  /* Cancelled already, and the routine was taken back before it could run. */
-  if (irp->Cancel && IoSetCancelRoutine(irp, NULL) != NULL) return FALSE;
-  /* Otherwise the routine runs now or later and removes the request. */
-  IoMarkIrpPending(irp);
-  InsertTailList(&waiting, &irp->Tail.Overlay.ListEntry);
-  return TRUE;
-}
-
-/* Takes the oldest waiting request (of one open file when file is not NULL)
- * that is not being cancelled. Called with stateLock held. */
-static PIRP TakeWaiting(PFILE_OBJECT file) {
-  PLIST_ENTRY entry;
-  for (entry = waiting.Flink; entry != &waiting; entry = entry->Flink) {
-    PIRP irp = CONTAINING_RECORD(entry, IRP, Tail.Overlay.ListEntry);
-    if (file && IoGetCurrentIrpStackLocation(irp)->FileObject != file) continue;
-    /* A request whose cancel routine has started is left to that routine. */
-    if (IoSetCancelRoutine(irp, NULL) == NULL) continue;
-    RemoveEntryList(entry);
-    return irp;
-  }
-  return NULL;
 }
 
 void JackQueueInitialize(void) {
@@ -105,7 +74,7 @@ NTSTATUS JackQueueNotify(PIRP irp) {
 
   KeAcquireSpinLock(&stateLock, &irql);
   answered = Pop(&plans, &answer) || Pop(&events, &answer);
-  if (!answered) waits = Wait(irp);
+  if (!answered) waits = PendingListInsert(&waiting, irp, CancelWaiting);
   KeReleaseSpinLock(&stateLock, irql);
 
   if (answered) return Complete(irp, answer);
@@ -131,7 +100,7 @@ static NTSTATUS Deliver(ANSWER answer, ANSWER_RING* ring) {
   PIRP irp;
 
   KeAcquireSpinLock(&stateLock, &irql);
-  irp = TakeWaiting(NULL);
+  irp = PendingListTake(&waiting, NULL);
   if (irp == NULL && !Push(ring, answer)) status = STATUS_INSUFFICIENT_RESOURCES;
   KeReleaseSpinLock(&stateLock, irql);
 
@@ -182,7 +151,7 @@ void JackQueueCancelFile(PFILE_OBJECT file) {
     KIRQL irql;
     PIRP irp;
     KeAcquireSpinLock(&stateLock, &irql);
-    irp = TakeWaiting(file);
+    irp = PendingListTake(&waiting, file);
     KeReleaseSpinLock(&stateLock, irql);
     if (irp == NULL) return;
     CodecCancelRequest(irp);

@@ -33,8 +33,7 @@ void LogReceived(PIRP irp) {
   record.inByte = FirstInputByte(irp, inLength);
   record.outLength = stack->Parameters.DeviceIoControl.OutputBufferLength;
   record.outcome = KORU_OUTCOME_PENDING;
-  /* A request that a driver built itself comes with no file. */
-  record.file = stack->FileObject ? (ULONG)(ULONG_PTR)stack->FileObject->FsContext : 0;
+  record.file = TurnsFileNumber(stack->FileObject);
 
   KeAcquireSpinLock(&logLock, &irql);
   record.sequence = nextSequence++;
