@@ -220,20 +220,6 @@ FINISH_HEADPHONE in=4' || return 1
   say "jack 4: no finish for the reset; the initial request reports 2, finished as headphone"
 }
 
-# The user answers the switch window with its default button (headphones,
-# exit code 1): the service passes answer 2 on the watcher's own handle.
-check_codec_switch_answer() {
-  local window
-  window=$(xdotool search --name "Audio device plugged in" 2>/dev/null | tail -n 1)
-  [[ -n $window ]] || { say "no switch window on $DISPLAY"; return 1; }
-  xdotool windowfocus --sync "$window" key --window "$window" Return ||
-    { say "cannot press Return in the switch window"; return 1; }
-  codec_expect_log others 'FINISH_HEADPHONE in=4
-FINISH_HEADPHONE in=4
-FINISH_HEADPHONE in=2' || return 1
-  say "the answer 2 arrived on the watcher's handle"
-}
-
 # Stopping the service while its jack-state request waits in the driver: the
 # request is cancelled and the stop does not hang.
 check_codec_stop_cancels() {
@@ -287,7 +273,6 @@ codec__end_connection() {
 run_codec_checks() {
   check codec-load check_codec_load
   check codec-jack-cycle check_codec_jack_cycle
-  check codec-switch-answer check_codec_switch_answer
   check codec-stop-cancels check_codec_stop_cancels
   check codec-failures check_codec_failures
   codec__set_features 0xFF
