@@ -1,5 +1,6 @@
 // The service program's process life: start-up routine, entry point or
 // fixture wait, exit sequence, and the control surface that runs it.
+#include <algorithm>
 #include <optional>
 
 #include "handles.h"
@@ -220,6 +221,24 @@ const std::vector<std::string>& HandlesOpenAtExit() {
 int LiveThreads() {
   auto lock = Lock();
   return P().liveService ? static_cast<int>(P().liveService->threads.size()) : 0;
+}
+
+int LiveThreadsStartedAt(LPTHREAD_START_ROUTINE routine) {
+  auto lock = Lock();
+  if (!P().liveService) return 0;
+  const auto& threads = P().liveService->threads;
+  return static_cast<int>(std::count_if(threads.begin(), threads.end(), [routine](auto* thread) {
+    return thread->startRoutine == routine;
+  }));
+}
+
+int BusyThreads() {
+  auto lock = Lock();
+  if (!P().liveService) return 0;
+  const auto& threads = P().liveService->threads;
+  return static_cast<int>(std::count_if(threads.begin(), threads.end(), [](auto* thread) {
+    return thread->state != ThreadState::Blocked;
+  }));
 }
 
 }  // namespace sim

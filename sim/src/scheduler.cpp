@@ -209,10 +209,11 @@ void YieldTurn(std::unique_lock<std::mutex>& lock, ThreadRecord& self) {
   AwaitBaton(lock, self);
 }
 
+// A thread that must leave goes on to its next wait: a call that is not a
+// wait may come from a destructor, where the unwinding path cannot start.
 void SchedulingPoint(std::unique_lock<std::mutex>& lock, ThreadRecord& self, const char* api) {
   self.lastApi = api;
   NoteProgress();
-  LeaveIfUnwinding(self);
   if (!Deterministic()) return;
   if (++self.callsSinceBlock > kSpinLimit) {
     Abort(Describe(self) + " is spinning: " + std::to_string(self.callsSinceBlock - 1) +
@@ -222,7 +223,6 @@ void SchedulingPoint(std::unique_lock<std::mutex>& lock, ThreadRecord& self, con
   // Every simulated call is a turn for any runnable thread; the current one
   // is among the candidates, so it keeps running with the same chance.
   YieldTurn(lock, self);
-  LeaveIfUnwinding(self);
 }
 
 WaitResult Block(std::unique_lock<std::mutex>& lock, const WaitFor& wait,

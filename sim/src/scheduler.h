@@ -17,6 +17,7 @@
 
 #include "kernel.h"
 #include "sim/machine.h"
+#include "sim/win32/kernel.h"
 
 namespace sim {
 
@@ -44,6 +45,9 @@ struct ThreadRecord {
   bool leaving = false;
   DWORD unwindExitCode = 0;
   const char* lastApi = "(none yet)";
+  // The routine CreateThread started it at (null for the machine's threads
+  // and the process's main thread).
+  LPTHREAD_START_ROUTINE startRoutine = nullptr;
   uint64_t callsSinceBlock = 0;
   std::shared_ptr<ThreadObject> object;
   std::thread thread;
@@ -76,6 +80,8 @@ void YieldTurn(std::unique_lock<std::mutex>& lock, ThreadRecord& self);
 // Called by Enter on a simulated thread: a scheduling point.
 void SchedulingPoint(std::unique_lock<std::mutex>& lock, ThreadRecord& self, const char* api);
 // Throws ThreadUnwind when the thread must leave and is not unwinding already.
+// Called where the thread waits, and where it ends itself; an ordinary
+// scheduling point never throws, since the call may come from a destructor.
 void LeaveIfUnwinding(ThreadRecord& self);
 
 // ---- the controller (lock not held) ----------------------------------------

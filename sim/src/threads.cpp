@@ -127,6 +127,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwSt
   auto lock = sim::Lock();
   auto routine = [lpStartAddress, lpParameter]() -> DWORD { return lpStartAddress(lpParameter); };
   auto record = sim::SpawnThread(sim::CurrentProcessObject(), routine);
+  record->startRoutine = lpStartAddress;
   if (lpThreadId != nullptr) *lpThreadId = record->id;
   return sim::AddHandle(record->object);
 }
@@ -143,7 +144,7 @@ BOOL WINAPI TerminateThread(HANDLE hThread, DWORD dwExitCode) {
     return FALSE;
   }
   // Windows stops the thread where it is; the machine makes it leave at its
-  // next scheduling point through the unwinding path.
+  // next wait through the unwinding path.
   std::shared_ptr<sim::ThreadRecord> record = thread->record.lock();
   if (record && !thread->finished) sim::UnwindThread(*record, dwExitCode);
   if (record.get() == sim::Self()) sim::LeaveIfUnwinding(*record);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sim/win32/base.h"
+#include "sim/win32/kernel.h"
 
 namespace sim {
 
@@ -136,6 +137,11 @@ std::map<std::string, int> OpenHandles();
 const std::vector<std::string>& HandlesOpenAtExit();
 // Live threads that the service process created (its main thread included).
 int LiveThreads();
+// Live threads of the service process that CreateThread started at `routine`.
+int LiveThreadsStartedAt(LPTHREAD_START_ROUTINE routine);
+// Live threads of the service process that are not blocked in a wait: none
+// once the machine has settled, unless one of them keeps running.
+int BusyThreads();
 // Machine-level problems: hangs, a machine that does not settle, waits on
 // the controller, unexpected exceptions on simulated threads.
 const std::vector<std::string>& Problems();
