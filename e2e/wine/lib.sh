@@ -25,24 +25,16 @@ wait_until() {
 
 # ---- the machine --------------------------------------------------------------
 
-free_display() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || {
-      echo "$n"
-      return 0
-    }
-  done
-  return 1
-}
-
+# Xvfb picks a free display itself and writes its number when it is ready,
+# so that runs side by side never share one.
 start_xvfb() {
-  local n
-  n=$(free_display) || { say "no free X display"; return 1; }
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$LOGS/xvfb.log" 2>&1 &
+  local fd
+  exec {fd}>"$RUN/display"
+  Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$LOGS/xvfb.log" 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=":$n"
-  wait_until 10 xdpyinfo >/dev/null 2>&1 || { say "Xvfb did not come up on $DISPLAY"; return 1; }
+  exec {fd}>&-
+  wait_until 10 test -s "$RUN/display" || { say "Xvfb did not come up"; return 1; }
+  export DISPLAY=":$(head -n 1 "$RUN/display")"
 }
 
 # A PulseAudio daemon of the suite's own, with one null sink: Wine then
@@ -67,14 +59,16 @@ ensure_template() {
     return 0
   fi
   say "preparing a template Wine prefix ($version)"
-  rm -rf "$template" "$template.new"
-  mkdir -p "$STATE"
-  WINEPREFIX="$template.new" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all \
+  rm -rf "$template"
+  local new
+  new=$(mktemp -d "$STATE/template.XXXXXX")
+  WINEPREFIX="$new" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all \
     "$WINE" wineboot -i >"$LOGS/template-boot.log" 2>&1
-  WINEPREFIX="$template.new" "$WINESERVER" -k 2>/dev/null || true
-  WINEPREFIX="$template.new" "$WINESERVER" -w 2>/dev/null || true
-  echo "$version" >"$template.new/.koru-wine-version"
-  mv "$template.new" "$template"
+  WINEPREFIX="$new" "$WINESERVER" -k 2>/dev/null || true
+  WINEPREFIX="$new" "$WINESERVER" -w 2>/dev/null || true
+  echo "$version" >"$new/.koru-wine-version"
+  # A run beside this one may have finished its template first.
+  mv -T "$new" "$template" 2>/dev/null || rm -rf "$new"
 }
 
 # The prefix of this run, its persistent server, and services.exe started
@@ -176,15 +170,21 @@ show_failure_context() {
   { grep -v '^ALSA lib' "$LOGS/services.err" 2>/dev/null || true; } | tail -n 20 | sed 's/^/  | /'
 }
 
+check_steps() {
+  if declare -F "before_$1" >/dev/null; then "before_$1" || return 1; fi
+  "$@"
+}
+
 # check NAME FUNCTION [ARGS...]: runs the function, prints what it said and
 # PASS or FAIL; a failure also prints the trace, the driver's log and the
-# tail of Wine's stderr.
+# tail of Wine's stderr. A function before_FUNCTION, when defined, runs
+# first, as part of the check: it waits for what the check takes for given.
 check() {
   local name=$1
   shift
   say ""
   say "==== check: $name"
-  if "$@" >"$LOGS/check-$name.log" 2>&1; then
+  if check_steps "$@" >"$LOGS/check-$name.log" 2>&1; then
     sed 's/^/  /' "$LOGS/check-$name.log"
     say "PASS $name"
     PASSED_CHECKS+=("$name")
