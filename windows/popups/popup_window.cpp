@@ -129,14 +129,16 @@ LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       Finish(window, state.popup->closeExitCode);
       return 0;
     case WM_LBUTTONDOWN:
+      // A notice goes at a click anywhere on it.
       if (state.popup->autoCloseMs != 0) Finish(window, state.popup->closeExitCode);
-      return 0;
+      break;
     case WM_DESTROY:
       PostQuitMessage(state.exitCode);
       return 0;
     default:
-      return DefDlgProcW(window, message, wParam, lParam);
+      break;
   }
+  return DefDlgProcW(window, message, wParam, lParam);
 }
 
 bool RegisterPopupClass(HINSTANCE instance) {
