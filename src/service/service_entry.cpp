@@ -3,6 +3,7 @@
 #include "service/process_life.h"
 
 #include "diagnostics/event_report.h"
+#include "endpoint/endpoint_callback.h"
 #include "platform/win32.h"
 #include "service/service_install.h"
 #include "service/service_main.h"
@@ -24,6 +25,9 @@ void RunServiceDispatcher() {
 }  // namespace
 
 int ServiceEntry(int argc, wchar_t** argv) {
+  // Start-up has failed when the endpoint object's lock could not be made:
+  // the process ends before either mode runs.
+  if (FAILED(serviceEndpoint->constructionStatus())) return 0;
   // The whole first argument, in any case; without one the comparison sees
   // the null pointer that ends the vector and chooses service mode.
   const wchar_t* mode = argc > 1 ? argv[1] : nullptr;
