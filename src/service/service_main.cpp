@@ -16,6 +16,9 @@
 namespace {
 
 constexpr DWORD START_WAIT_HINT_MS = 3000;
+// How often a failing wait for the stop is tried, a second apart, before
+// the service stops as if it had been stopped.
+constexpr int STOP_WAIT_ATTEMPTS = 10;
 
 void StartConnection() {
   ConnectorLockGuard guard;
@@ -40,6 +43,15 @@ void DisposeEndpointSide() {
   if (serviceEndpoint->notifyRegistered.load() != 0) serviceEndpoint->Dispose();
 }
 
+// Only the control handler's stop ends the service: a wait that fails is
+// tried again.
+void WaitForStop(HANDLE stopEvent) {
+  for (int attempt = 0; attempt < STOP_WAIT_ATTEMPTS; ++attempt) {
+    if (WaitForSingleObject(stopEvent, INFINITE) == WAIT_OBJECT_0) return;
+    PauseOneSecond();
+  }
+}
+
 // Reports running, waits for the control handler's stop and ends what the
 // service leaves behind. Returns the exit code of the stop: an error when
 // the stop event could not be created, so that the service stops at once.
@@ -49,7 +61,7 @@ DWORD RunUntilStopped() {
   // Lives until the process ends.
   *hStopEvent = stopEvent;
   ReportServiceStatus(SERVICE_RUNNING, NO_ERROR, 0);
-  WaitForSingleObject(stopEvent, INFINITE);
+  WaitForStop(stopEvent);
   WriteTrace(L"System stop");
   EndPopupsAtStop();
   DisposeEndpointSide();
