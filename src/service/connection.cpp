@@ -16,8 +16,10 @@ namespace {
 constinit ProcessWide<SRWLOCK> connectorLock;
 
 // How long the control handler waits for the connector thread to return
-// before it cancels again.
+// before it cancels again, and how often it cancels before it ends the
+// thread the hard way.
 constexpr DWORD CANCEL_RETRY_MS = 100;
+constexpr int CANCEL_ATTEMPTS = 50;
 
 }  // namespace
 
@@ -38,14 +40,29 @@ void StartConnectorThread() {
   if (replaced != nullptr) CloseHandle(replaced);
 }
 
+namespace {
+
 // A cancelled request makes the connector routine return at once, since
 // `connectorActive` is 0; so does a pause, which checks the flag after it.
+bool CancelUntilReturned(HANDLE thread) {
+  for (int attempt = 0; attempt < CANCEL_ATTEMPTS; ++attempt) {
+    CancelSynchronousIo(thread);
+    if (WaitForSingleObject(thread, CANCEL_RETRY_MS) == WAIT_OBJECT_0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// A thread whose request cannot be cancelled is terminated, so that a
+// removal or a pre-shutdown always finishes.
 void StopConnectorThread() {
   HANDLE thread = hConnectorThread->exchange(nullptr);
   if (thread == nullptr) return;
-  do {
-    CancelSynchronousIo(thread);
-  } while (WaitForSingleObject(thread, CANCEL_RETRY_MS) == WAIT_TIMEOUT);
+  if (!CancelUntilReturned(thread)) {
+    TerminateThread(thread, 0);
+    WaitForSingleObject(thread, INFINITE);
+  }
   CloseHandle(thread);
 }
 
