@@ -106,6 +106,23 @@ check_console_start() {
     { say "no event string with the source name"; return 1; }
 }
 
+# A writer that fills the whole buffer without a NUL: the viewer takes the
+# 4092 bytes after the process id and no more.
+check_viewer_bound() {
+  local out pid
+  out=$(run_exe koru-dbwin.exe | tr -d '\r') || { say "$out"; return 1; }
+  say "$out"
+  pid=$(sed -n -E 's/.* as process ([0-9]+)$/\1/p' <<<"$out")
+  wait_until 10 unterminated_line_seen "$pid" ||
+    { say "no line of 4092 bytes from process $pid"; return 1; }
+  say "the viewer printed \"[$pid] \" and 4092 bytes"
+}
+
+unterminated_line_seen() {
+  awk -v p="[$1] " 'index($0, p) == 1 && length($0) == length(p) + 4092 && /x$/ { found = 1 }
+    END { exit !found }' "$TRACE"
+}
+
 # The controls that only the system sends: ControlService refuses them, and
 # Wine never sends them itself. Shown, not judged.
 show_refused_controls() {
@@ -137,6 +154,7 @@ TEXT
 }
 
 run_checks() {
+  check viewer-bound check_viewer_bound
   check install check_install
   check start-stop check_start_stop
   check startup-trace check_startup_trace

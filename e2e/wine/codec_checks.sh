@@ -30,12 +30,6 @@ click_headphones() {
   return 1
 }
 
-# codec.sh's check answers the switch window that the jack cycle left open;
-# the window appears a moment after the driver's log shows the event.
-before_check_codec_switch_answer() {
-  wait_until 15 switch_window_shown || { say "no switch window"; screenshot no-window; return 1; }
-}
-
 screenshot() { import -window root "$LOGS/$1.png" 2>/dev/null && say "screenshot: $1.png in the logs"; }
 
 # Headphones plugged in (jack 1) with the feature word 0x1df (the default

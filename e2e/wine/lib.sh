@@ -170,21 +170,15 @@ show_failure_context() {
   { grep -v '^ALSA lib' "$LOGS/services.err" 2>/dev/null || true; } | tail -n 20 | sed 's/^/  | /'
 }
 
-check_steps() {
-  if declare -F "before_$1" >/dev/null; then "before_$1" || return 1; fi
-  "$@"
-}
-
 # check NAME FUNCTION [ARGS...]: runs the function, prints what it said and
 # PASS or FAIL; a failure also prints the trace, the driver's log and the
-# tail of Wine's stderr. A function before_FUNCTION, when defined, runs
-# first, as part of the check: it waits for what the check takes for given.
+# tail of Wine's stderr.
 check() {
   local name=$1
   shift
   say ""
   say "==== check: $name"
-  if check_steps "$@" >"$LOGS/check-$name.log" 2>&1; then
+  if "$@" >"$LOGS/check-$name.log" 2>&1; then
     sed 's/^/  /' "$LOGS/check-$name.log"
     say "PASS $name"
     PASSED_CHECKS+=("$name")

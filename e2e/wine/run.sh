@@ -22,7 +22,7 @@ fi
 
 BUILD="${KORU_WINE_BUILD:-$root/build/windows}"
 PROGRAMS=(KoruAudioService.exe KoruPopupWindow.exe KoruAudioSwitchWindow.exe ChimeWindow.exe
-  koru-trace.exe koru-svc.exe ${CODEC_PROGRAMS[@]+"${CODEC_PROGRAMS[@]}"})
+  koru-trace.exe koru-svc.exe koru-dbwin.exe ${CODEC_PROGRAMS[@]+"${CODEC_PROGRAMS[@]}"})
 
 # Where the build wrote one of the programs: beside the service, or in the
 # folder of its own target.
