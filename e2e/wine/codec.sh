@@ -175,49 +175,39 @@ check_codec_load() {
   say "the codec's interface is present"
 }
 
+# The connector's log so far, without the notification that waits last.
+CODEC_CONNECTOR_LOG=
+
+# codec__jack_step TYPE LINES OTHERS NOTE: a jack event of TYPE completes the
+# waiting notification; the connector's handle then carries LINES (may be
+# empty) and a new notification that waits; OTHERS, when not empty, is the
+# whole log of the other handles.
+codec__jack_step() {
+  local type=$1 lines=$2 others=$3 note=$4 nl=$'\n'
+  codec_send jack "$type" || return 1
+  CODEC_CONNECTOR_LOG+="JACKSTATE_NOTIFY out=1 -> $type$nl${lines:+$lines$nl}"
+  codec_expect_log connector "${CODEC_CONNECTOR_LOG}JACKSTATE_NOTIFY out=1 -> pending" || return 1
+  [[ -z $others ]] || codec_expect_log others "$others" || return 1
+  say "jack $type: $note"
+}
+
 # Jack events 0, 1, 2 and 4 after a start on the speakers: the finish
 # requests and their bytes, the dropped repeat, the switch windows that the
 # service ends (answer 4) and the fresh initial request after the reset.
 check_codec_jack_cycle() {
-  local connector
   codec__set_features "$CODEC_FEATURES" || return 1
   codec__connect 0 || return 1
-  connector='JACKSTATE_INITIAL out=1 -> 0
-FINISH_SPEAKER in=0
-JACKSTATE_NOTIFY out=1 -> '
-  codec_expect_log connector "${connector}pending" || return 1
+  CODEC_CONNECTOR_LOG=$'JACKSTATE_INITIAL out=1 -> 0\nFINISH_SPEAKER in=0\n'
+  codec_expect_log connector "${CODEC_CONNECTOR_LOG}JACKSTATE_NOTIFY out=1 -> pending" || return 1
   say "start: the initial state 0, finished as speaker"
 
-  codec_send jack 0 || return 1
-  connector+='0
-JACKSTATE_NOTIFY out=1 -> '
-  codec_expect_log connector "${connector}pending" || return 1
-  say "jack 0: the same type again, dropped without a finish request"
-
-  codec_send jack 1 || return 1
-  connector+='1
-FINISH_HEADPHONE in=0
-JACKSTATE_NOTIFY out=1 -> '
-  codec_expect_log connector "${connector}pending" || return 1
-  say "jack 1: finished as headphone"
-
-  codec_send jack 2 || return 1
-  connector+='2
-FINISH_HEADPHONE in=0
-JACKSTATE_NOTIFY out=1 -> '
-  codec_expect_log connector "${connector}pending" || return 1
-  codec_expect_log others 'FINISH_HEADPHONE in=4' || return 1
-  say "jack 2: finished as headphone; the first switch window ended by the service, answer 4"
-
-  codec_send jack 4 || return 1
-  connector+='4
-JACKSTATE_INITIAL out=1 -> 2
-FINISH_HEADPHONE in=0
-JACKSTATE_NOTIFY out=1 -> '
-  codec_expect_log connector "${connector}pending" || return 1
-  codec_expect_log others 'FINISH_HEADPHONE in=4
-FINISH_HEADPHONE in=4' || return 1
-  say "jack 4: no finish for the reset; the initial request reports 2, finished as headphone"
+  codec__jack_step 0 '' '' "the same type again, dropped without a finish request" &&
+    codec__jack_step 1 'FINISH_HEADPHONE in=0' '' "finished as headphone" &&
+    codec__jack_step 2 'FINISH_HEADPHONE in=0' 'FINISH_HEADPHONE in=4' \
+      "finished as headphone; the first switch window ended by the service, answer 4" &&
+    codec__jack_step 4 $'JACKSTATE_INITIAL out=1 -> 2\nFINISH_HEADPHONE in=0' \
+      $'FINISH_HEADPHONE in=4\nFINISH_HEADPHONE in=4' \
+      "no finish for the reset; the initial request reports 2, finished as headphone"
 }
 
 # Stopping the service while its jack-state request waits in the driver: the

@@ -3,6 +3,7 @@
 // loads the driver on a test machine without an INF installation.
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 
 #include "codec_device.h"
@@ -48,12 +49,13 @@ int CommandWithValue(unsigned op, const wchar_t* text, unsigned long limit) {
 
 int PrintLog(bool withFile) {
   UniqueFileHandle device = OpenCodecInterface();
-  static KORU_LOG_SNAPSHOT snapshot;
-  if (!device || !SendTestCommand(device.get(), {KORU_OP_READ_LOG, 0}, &snapshot, sizeof(snapshot)))
+  auto snapshot = std::make_unique<KORU_LOG_SNAPSHOT>();
+  if (!device || !SendTestCommand(device.get(), {KORU_OP_READ_LOG, 0}, snapshot.get(),
+                                  sizeof(KORU_LOG_SNAPSHOT)))
     return 1;
-  if (snapshot.dropped) std::printf("(%u earlier requests dropped)\n", snapshot.dropped);
-  for (unsigned i = 0; i < snapshot.count && i < KORU_LOG_CAPACITY; i++)
-    std::printf("%s\n", RequestLogLine(snapshot.records[i], withFile).c_str());
+  if (snapshot->dropped) std::printf("(%u earlier requests dropped)\n", snapshot->dropped);
+  for (unsigned i = 0; i < snapshot->count && i < KORU_LOG_CAPACITY; i++)
+    std::printf("%s\n", RequestLogLine(snapshot->records[i], withFile).c_str());
   return 0;
 }
 
