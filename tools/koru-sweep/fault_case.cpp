@@ -1,0 +1,34 @@
+// The fault plans of the sweep's modes.
+#include "fault_case.h"
+
+namespace koru::sweep {
+
+const char* ModeName(Mode mode) {
+  switch (mode) {
+    case Mode::First:
+      return "first";
+    case Mode::Later:
+      return "later";
+    case Mode::Always:
+      return "always";
+  }
+  return "?";
+}
+
+std::optional<Mode> ModeFromName(const std::string& name) {
+  for (Mode mode : {Mode::First, Mode::Later, Mode::Always}) {
+    if (name == ModeName(mode)) return mode;
+  }
+  return std::nullopt;
+}
+
+sim::FaultSpec PlanOf(const FaultCase& fault) {
+  sim::FaultSpec spec;
+  if (fault.mode == Mode::Always) spec.always = true;
+  if (fault.mode == Mode::Later) spec.skip = static_cast<uint32_t>(fault.uses / 2);
+  return spec;
+}
+
+bool WorthRunning(Mode mode, uint64_t uses) { return mode != Mode::Later || uses >= 2; }
+
+}  // namespace koru::sweep
