@@ -138,18 +138,19 @@ show_refused_controls() {
 print_uncovered() {
   cat <<'TEXT'
 
-==== not exercised under Wine (covered on the simulated machine)
-  SHUTDOWN, PRESHUTDOWN and DEVICEEVENT controls (refused with 87, never sent):
-      scenarios/preshutdown.scn, device_events.scn, demo.scn, soak.scn
-  device notifications to the service handle (not implemented in Wine):
-      scenarios/device_events.scn, no_codec_at_start.scn, connection_failures.scn
-  the popup launcher's token change (Wine's tokens and sessions are stubs):
-      scenarios/demo.scn, chime_retry.scn and tests/launcher
-  SetMasterVolumeLevelScalar (E_NOTIMPL), device topology and the jack walk
-  (E_NOINTERFACE), the policy-config objects (not registered), hence the
-  endpoint property write, default-device priority and the switch itself:
-      scenarios/endpoint_defaults.scn, volume_limit_rules.scn,
-      connector_jack_types.scn, switch_window_watcher.scn, demo.scn
+==== not exercised under Wine (covered on the simulated machine, scenarios/)
+  SHUTDOWN, PRESHUTDOWN, DEVICEEVENT controls: refused (87), never sent
+      preshutdown.scn, device_events.scn, demo.scn, soak.scn
+  device-interface arrival and removal: no notifications to a service handle
+      device_events.scn, no_codec_at_start.scn, connection_failures.scn
+  the popup launcher's token change: tokens and sessions are stubs
+      demo.scn, chime_retry.scn (and tests/launcher)
+  volume set by the service: SetMasterVolumeLevelScalar is E_NOTIMPL
+      volume_limit_rules.scn, volume_limit_watcher.scn, demo.scn
+  jack descriptions and the jack probe: IDeviceTopology is E_NOINTERFACE
+      connector_jack_types.scn, switch_window_watcher.scn
+  endpoint property, default-device priority, the switch: no policy-config
+      endpoint_defaults.scn, switch_window_watcher.scn, demo.scn
 TEXT
 }
 
