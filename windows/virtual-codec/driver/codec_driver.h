@@ -12,7 +12,6 @@
 typedef struct CODEC_DEVICE {
   PDEVICE_OBJECT self;
   PDEVICE_OBJECT lower;
-  PDEVICE_OBJECT pdo;
   UNICODE_STRING interfaceName;
 } CODEC_DEVICE;
 
@@ -20,6 +19,7 @@ typedef struct CODEC_DEVICE {
 NTSTATUS NTAPI CodecAddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo);
 NTSTATUS NTAPI CodecDispatchPnp(PDEVICE_OBJECT device, PIRP irp);
 NTSTATUS NTAPI CodecDispatchPower(PDEVICE_OBJECT device, PIRP irp);
+NTSTATUS NTAPI CodecDispatchSystemControl(PDEVICE_OBJECT device, PIRP irp);
 
 /* dispatch.c */
 NTSTATUS NTAPI CodecDispatchCreate(PDEVICE_OBJECT device, PIRP irp);

@@ -18,5 +18,6 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath) 
   driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = CodecDispatchControl;
   driver->MajorFunction[IRP_MJ_PNP] = CodecDispatchPnp;
   driver->MajorFunction[IRP_MJ_POWER] = CodecDispatchPower;
+  driver->MajorFunction[IRP_MJ_SYSTEM_CONTROL] = CodecDispatchSystemControl;
   return STATUS_SUCCESS;
 }

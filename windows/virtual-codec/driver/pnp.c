@@ -1,7 +1,7 @@
 /* The device's life: added on the root-enumerated device node, its
  * interface of the codec's class switched on when the device starts and off
- * when it goes away; every Plug and Play and power request is passed on to
- * the device node below. */
+ * when it goes away; every Plug and Play, power and management request is
+ * passed on to the device node below. */
 #include "codec_driver.h"
 
 static const GUID codecInterfaceClass = KORU_CODEC_INTERFACE_CLASS;
@@ -16,7 +16,6 @@ NTSTATUS NTAPI CodecAddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
   codec = self->DeviceExtension;
   RtlZeroMemory(codec, sizeof(*codec));
   codec->self = self;
-  codec->pdo = pdo;
   status = IoRegisterDeviceInterface(pdo, &codecInterfaceClass, NULL, &codec->interfaceName);
   if (!NT_SUCCESS(status)) {
     IoDeleteDevice(self);
@@ -28,6 +27,9 @@ NTSTATUS NTAPI CodecAddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo) {
     IoDeleteDevice(self);
     return STATUS_NO_SUCH_DEVICE;
   }
+  /* Like the root-enumerated node below, it takes power requests at
+   * passive level. */
+  self->Flags |= DO_POWER_PAGABLE;
   self->Flags &= ~DO_DEVICE_INITIALIZING;
   return STATUS_SUCCESS;
 }
@@ -115,4 +117,9 @@ NTSTATUS NTAPI CodecDispatchPower(PDEVICE_OBJECT device, PIRP irp) {
   PoStartNextPowerIrp(irp);
   IoSkipCurrentIrpStackLocation(irp);
   return PoCallDriver(codec->lower, irp);
+}
+
+/* Windows Management Instrumentation: nothing of the device's own. */
+NTSTATUS NTAPI CodecDispatchSystemControl(PDEVICE_OBJECT device, PIRP irp) {
+  return PassDown(device->DeviceExtension, irp);
 }
