@@ -71,6 +71,9 @@ bool InstallCodecDriver(const wchar_t* sysPath) {
   wchar_t fullPath[MAX_PATH];
   DWORD length = GetFullPathNameW(sysPath, MAX_PATH, fullPath, nullptr);
   if (length == 0 || length >= MAX_PATH) return Failed("GetFullPathNameW");
-  if (GetFileAttributesW(fullPath) == INVALID_FILE_ATTRIBUTES) return Failed("the driver file");
+  if (GetFileAttributesW(fullPath) == INVALID_FILE_ATTRIBUTES) {
+    std::fprintf(stderr, "koru-codec: no driver file %ls: error %lu\n", fullPath, GetLastError());
+    return false;
+  }
   return RegisterService(fullPath) && RegisterDeviceNode();
 }
