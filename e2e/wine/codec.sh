@@ -11,6 +11,12 @@
 #   codec_log_has LINE       whether the log holds exactly LINE
 #   codec_wait_log LINE [S]  waits up to S seconds (10) until the log holds LINE
 #   codec_log_count LINE     how many lines of the log are exactly LINE
+#   codec_log_of [others]    the log of the connector's handles, or of the others
+#   codec_expect_log WHICH EXPECTED [S]
+#                            waits until codec_log_of WHICH is exactly EXPECTED
+#
+# For the suite (run.sh with lib.sh's helpers) it also gives CODEC_PROGRAMS,
+# driver_log_text and run_codec_checks, at the end of this file.
 #
 # Wine loads the driver again by itself whenever a new wineserver starts in a
 # prefix where it was installed (its device node names the service); it
@@ -56,7 +62,7 @@ codec_load() {
   fi
   # net start fails with "already running" after a reload; the interface
   # check below is what counts.
-  "$CODEC_WINE" net start koru-codec >/dev/null 2>&1
+  "$CODEC_WINE" net start koru-codec >/dev/null 2>&1 || true
   if ! "$CODEC_WINE" "$CODEC_TOOL" wait 10; then
     echo "codec: the driver did not bring up the codec's interface" >&2
     return 1
