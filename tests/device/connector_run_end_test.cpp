@@ -1,7 +1,10 @@
-// How a connection ends: the driver's end type, a device that cannot be
-// opened, a custom property that cannot be written, and a connection ended
-// from outside, whose routine returns at once and leaves the teardown to
-// whoever ended it.
+// The connector routine where the scenarios cannot look: how a connection
+// ends (the driver's end type, a custom property that cannot be written, a
+// connection ended from outside, whose routine returns at once and leaves
+// the teardown to whoever ended it) and the initial property write armed
+// once per connection and again after a reset.
+#include <algorithm>
+
 #include "connector_run_fixture.h"
 #include "launcher/popup_slots.h"
 #include "service/shared_objects.h"
@@ -11,6 +14,7 @@ namespace koru {
 namespace {
 
 constexpr DWORD POPUP_FEATURES = VolumeLimitPopupWindow | SwitchPopupWindow | ChimeWindowUsed;
+constexpr int POPUP_KINDS[] = {VOLUME_LIMIT_POPUP, SWITCH_WINDOW, CHIME_WINDOW};
 
 class ConnectionEndTest : public ConnectorRunTest {
  protected:
@@ -38,9 +42,7 @@ TEST_F(ConnectionEndTest, EndTypeEndsEveryPopupAndDisconnects) {
   EXPECT_TRUE(Has(NewTrace(), L"Start to getRegistryValue, type is 3"));
   EXPECT_EQ(NewTerminations(), (Names{L"ChimeWindow.exe 4", L"KoruPopupWindow.exe 4",
                                       L"KoruAudioSwitchWindow.exe 4"}));
-  for (int kind : {VOLUME_LIMIT_POPUP, SWITCH_WINDOW, CHIME_WINDOW}) {
-    EXPECT_FALSE(popupSlots[kind]->Running()) << "kind " << kind;
-  }
+  for (int kind : POPUP_KINDS) EXPECT_FALSE(popupSlots[kind]->Running()) << "kind " << kind;
   EXPECT_TRUE(NewRequests().empty()) << "no finish request for the end";
   EXPECT_FALSE(codecDevice->deviceHandleHeld());
   EXPECT_FALSE(codecDevice->deviceInfoSetHeld());
@@ -48,38 +50,23 @@ TEST_F(ConnectionEndTest, EndTypeEndsEveryPopupAndDisconnects) {
   EXPECT_EQ(outputType->load(), 3);
 }
 
-TEST_F(ConnectionEndTest, ADeviceThatCannotBeOpenedEndsAtOnce) {
-  sim::devices::SetPresent(sim::codec::DEFAULT_PATH, false);
-  StartWith(POPUP_FEATURES);
-  RunOnServiceThread([] {
-    popupSlots[SWITCH_WINDOW]->MarkRunning();
-    LaunchPopup(SWITCH_WINDOW);
-  });
+TEST_F(ConnectionEndTest, TheInitialPropertyWriteComesOnceAndAgainAfterAReset) {
+  StartConnected(PropertyInitial | PropertySet | VolumeCallbakRegister);
+  EXPECT_EQ(codecDevice->propertyInitialPending.load(), 0) << "written before the first request";
+  Jack(1);
+  Jack(0);
+  Names trace = NewTrace();
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), L"SetCustomAValue entry"), 2)
+      << "one per pass, no initial write again";
+  Jack(1);
+  ASSERT_EQ(CustomValue(), 0u);
   MarkAll();
-  StartRun();
-  EXPECT_EQ(NewTrace(), (Names{L"Construct", L"To connect to Device!",
-                               L"No audio codec devices are present and enable in the System",
-                               L"DeviceConnect failed!", L"Device Init Failed"}));
-  EXPECT_EQ(RunResult(), 1);
-  EXPECT_TRUE(NewRequests().empty());
-  EXPECT_EQ(NewTerminations(), Names{L"KoruAudioSwitchWindow.exe 4"}) << "the End steps ran";
-  EXPECT_EQ(codecDevice->connected.load(), 0);
-}
-
-TEST_F(ConnectionEndTest, AFailedSecondOpenReleasesTheFirstOnesHandle) {
-  StartWith(NO_FEATURES);
-  int first = 0;
-  RunOnServiceThread([&first] { first = codecDevice->Connect(); });
-  ASSERT_EQ(first, 1);
-  sim::Fail("CreateFileW", {0, 1, false, ERROR_ACCESS_DENIED});
-  MarkAll();
-  StartRun();
-  EXPECT_TRUE(InOrder(NewTrace(), {L"Construct", L"CreateFile failed. Error: 5",
-                                   L"DeviceConnect failed!", L"Device Init Failed"}));
-  EXPECT_EQ(RunResult(), 1);
-  EXPECT_FALSE(codecDevice->deviceHandleHeld());
-  EXPECT_FALSE(codecDevice->deviceInfoSetHeld());
-  EXPECT_EQ(sim::OpenHandles()["File"], 0);
+  Jack(4);
+  EXPECT_TRUE(InOrder(NewTrace(), {L"Reveive reset information", L"SetCustomAValue entry",
+                                   L"SetPropertyValue exit"}));
+  EXPECT_EQ(CustomValue(), 2u) << "the output is the reset type, not the headphone";
+  EXPECT_EQ(codecDevice->propertyInitialPending.load(), 0);
+  Jack(3);
 }
 
 TEST_F(ConnectionEndTest, ThePropertyWriteBeforeTheFirstRequestFailingEndsIt) {
@@ -123,9 +110,7 @@ TEST_F(EndedFromOutsideTest, TheCancelledRequestReturnsAtOnceWithoutEndSteps) {
   EXPECT_TRUE(Has(trace, L"DeviceIoControl failed!"));
   EXPECT_FALSE(Has(trace, L"Start to getRegistryValue, type is 3"));
   EXPECT_TRUE(NewTerminations().empty()) << "a removal does not end popups";
-  for (int kind : {VOLUME_LIMIT_POPUP, SWITCH_WINDOW, CHIME_WINDOW}) {
-    EXPECT_TRUE(popupSlots[kind]->Running()) << "kind " << kind;
-  }
+  for (int kind : POPUP_KINDS) EXPECT_TRUE(popupSlots[kind]->Running()) << "kind " << kind;
   EXPECT_TRUE(codecDevice->deviceHandleHeld()) << "the control handler disconnects";
   EXPECT_EQ(codecDevice->connected.load(), 1);
   EXPECT_EQ(outputType->load(), 4) << "the cancelled request leaves the output alone";

@@ -165,10 +165,6 @@ void ConnectorRunTest::MarkAll() {
 
 bool ConnectorRunTest::Running(const wchar_t* exe) { return sim::sessions::Running(exe); }
 
-float ConnectorRunTest::SpeakerVolume() { return sim::audio::Endpoint("speakers")->volume; }
-
-bool ConnectorRunTest::SpeakerMuted() { return sim::audio::Endpoint("speakers")->muted; }
-
 std::optional<uint32_t> ConnectorRunTest::CustomValue() {
   std::optional<sim::audio::PropertyWrite> write =
       sim::audio::LastPropertyWrite("speakers", PKEY_CustomAValue);

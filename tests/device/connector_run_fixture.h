@@ -27,7 +27,6 @@ namespace koru {
 using Requests = std::vector<std::string>;
 using Names = std::vector<std::wstring>;
 
-inline constexpr DWORD NO_FEATURES = 0;
 inline constexpr wchar_t SWITCH_EXE[] = L"KoruAudioSwitchWindow.exe";
 inline constexpr wchar_t CHIME_EXE[] = L"ChimeWindow.exe";
 inline constexpr wchar_t LIMIT_EXE[] = L"KoruPopupWindow.exe";
@@ -84,8 +83,6 @@ class ConnectorRunTest : public ServiceTest {
   void MarkAll();
 
   static bool Running(const wchar_t* exe);
-  static float SpeakerVolume();
-  static bool SpeakerMuted();
   // The last value written under the custom property key of the speakers.
   static std::optional<uint32_t> CustomValue();
 

@@ -1,6 +1,7 @@
 // The driver's control protocol as the driver receives it: each code's
 // value and buffers through the one helper of its shape, the jack-state
 // replies and what the connector makes of them, and the switch answers.
+#include <functional>
 #include <string>
 
 #include "device/jack_state.h"
@@ -97,93 +98,86 @@ TEST_F(ControlCodeTest, EachRequestReachesTheDriverWithItsBytes) {
   EXPECT_NE(requests[4].handle, requests[0].handle) << "the watcher's own handle";
 }
 
-// ---- IOCTL_CMD_JACKSTATE_INITIAL ----------------------------------------------------
+// ---- the jack-state replies --------------------------------------------------------
 
-TEST_F(InitialReplyTest, YieldsTheCurrentJackState) {
-  sim::codec::SetCurrentJack(JACK_HEADPHONE);
-  EXPECT_EQ(Initial(), JACK_HEADPHONE);
-  EXPECT_EQ(TraceSinceMark(), Messages{});
+// What the driver does with the next jack-state request, the type the
+// request yields and what it traced.
+struct ReplyCase {
+  const char* name;
+  std::function<void()> plan;
+  BYTE type;
+  Messages trace;
+};
+
+TEST_F(InitialReplyTest, EachReplyYieldsItsType) {
+  const ReplyCase cases[] = {
+      {"current state", [] { sim::codec::SetCurrentJack(JACK_HEADPHONE); }, JACK_HEADPHONE, {}},
+      {"failure", [] { sim::codec::Fail(); }, JACK_END, {L"DeviceIoControl failed!"}},
+      {"no byte: the byte starts as 0",
+       [] { sim::codec::Complete(0); },
+       JACK_SPEAKER,
+       {L"DeviceIoControl failed on bufferSize error!", L"Type is: 0"}},
+      {"wrong count, a byte written",
+       [] { sim::codec::Complete(0, JACK_HEADPHONE); },
+       JACK_HEADPHONE,
+       {L"DeviceIoControl failed on bufferSize error!", L"Type is: 1"}},
+  };
+  for (const ReplyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.plan();
+    EXPECT_EQ(Initial(), c.type);
+    EXPECT_EQ(TraceSinceMark(), c.trace);
+    MarkTrace();
+  }
 }
 
-TEST_F(InitialReplyTest, FailureYieldsTheEndType) {
-  sim::codec::Fail();
-  EXPECT_EQ(Initial(), JACK_END);
-  EXPECT_EQ(TraceSinceMark(), Messages{L"DeviceIoControl failed!"});
+TEST_F(NotifyReplyTest, EachReplyYieldsItsType) {
+  const ReplyCase cases[] = {
+      {"undefined type", [] { sim::codec::Jack(7); }, 7, {L"DeviceIoControl succeed!"}},
+      {"type equal to the output, not traced",
+       [] {
+         outputType->store(JACK_HEADPHONE);
+         sim::codec::Jack(JACK_HEADPHONE);
+       },
+       JACK_HEADPHONE,
+       {}},
+      {"failure",
+       [] { sim::codec::Fail(ERROR_DEVICE_NOT_CONNECTED); },
+       JACK_END,
+       {L"DeviceIoControl failed!"}},
+      {"no byte: the byte written does not count",
+       [] { sim::codec::Complete(0, JACK_HEADPHONE); },
+       JACK_END,
+       {L"DeviceIoControl failed on bufferSize error!"}},
+      {"two bytes are as wrong as none",
+       [] { sim::codec::Complete(2, JACK_HEADPHONE); },
+       JACK_END,
+       {L"DeviceIoControl failed on bufferSize error!"}},
+  };
+  for (const ReplyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.plan();
+    BYTE type = 0xEE;
+    StartNotify(type);
+    EXPECT_EQ(type, c.type);
+    EXPECT_EQ(TraceSinceMark(), c.trace);
+    MarkTrace();
+  }
 }
 
-TEST_F(InitialReplyTest, ZeroBytesYieldTheByteWithTwoTraces) {
-  sim::codec::Complete(0);
-  EXPECT_EQ(Initial(), JACK_SPEAKER) << "the byte starts as 0";
-  EXPECT_EQ(TraceSinceMark(),
-            (Messages{L"DeviceIoControl failed on bufferSize error!", L"Type is: 0"}));
-}
-
-TEST_F(InitialReplyTest, WrongCountStillYieldsAByteTheDriverWrote) {
-  sim::codec::Complete(0, JACK_HEADPHONE);
-  EXPECT_EQ(Initial(), JACK_HEADPHONE);
-  EXPECT_EQ(TraceSinceMark(),
-            (Messages{L"DeviceIoControl failed on bufferSize error!", L"Type is: 1"}));
-}
-
-// ---- IOCTL_CMD_JACKSTATE_NOTIFY -----------------------------------------------------
-
-TEST_F(NotifyReplyTest, WaitsForTheJackEventAndTracesANewType) {
+TEST_F(NotifyReplyTest, WaitsForTheJackEventAndEndsAtRemoval) {
   BYTE type = 0xEE;
   StartNotify(type);
   EXPECT_EQ(type, 0xEE) << "still waiting in the driver";
   sim::codec::Jack(JACK_HEADPHONE);
   sim::Settle();
   EXPECT_EQ(type, JACK_HEADPHONE);
-  EXPECT_EQ(TraceSinceMark(), Messages{L"DeviceIoControl succeed!"});
-}
 
-TEST_F(NotifyReplyTest, TypeEqualToTheOutputIsNotTraced) {
-  outputType->store(JACK_HEADPHONE);
-  sim::codec::Jack(JACK_HEADPHONE);
-  BYTE type = 0xEE;
-  StartNotify(type);
-  EXPECT_EQ(type, JACK_HEADPHONE);
-  EXPECT_EQ(TraceSinceMark(), Messages{});
-}
-
-TEST_F(NotifyReplyTest, FailureYieldsTheEndType) {
-  sim::codec::Fail(ERROR_DEVICE_NOT_CONNECTED);
-  BYTE type = 0xEE;
-  StartNotify(type);
-  EXPECT_EQ(type, JACK_END);
-  EXPECT_EQ(TraceSinceMark(), Messages{L"DeviceIoControl failed!"});
-}
-
-TEST_F(NotifyReplyTest, ZeroBytesYieldTheEndType) {
-  sim::codec::Complete(0, JACK_HEADPHONE);
-  BYTE type = 0xEE;
-  StartNotify(type);
-  EXPECT_EQ(type, JACK_END) << "the byte the driver wrote does not count";
-  EXPECT_EQ(TraceSinceMark(), Messages{L"DeviceIoControl failed on bufferSize error!"});
-}
-
-TEST_F(NotifyReplyTest, UndefinedTypesPassThrough) {
-  sim::codec::Jack(7);
-  BYTE type = 0xEE;
-  StartNotify(type);
-  EXPECT_EQ(type, 7);
-}
-
-TEST_F(NotifyReplyTest, RemovalEndsTheWait) {
-  BYTE type = 0xEE;
   StartNotify(type);
   sim::codec::Remove();
   sim::Settle();
   EXPECT_EQ(type, JACK_END);
-  ASSERT_EQ(sim::codec::Requests().size(), 1u);
-  EXPECT_EQ(sim::codec::Requests()[0].error, static_cast<uint32_t>(ERROR_DEVICE_NOT_CONNECTED));
-}
-
-TEST_F(NotifyReplyTest, TwoBytesAreAsWrongAsNone) {
-  sim::codec::Complete(2, JACK_HEADPHONE);
-  BYTE type = 0xEE;
-  StartNotify(type);
-  EXPECT_EQ(type, JACK_END);
+  EXPECT_EQ(sim::codec::Requests().back().error, static_cast<uint32_t>(ERROR_DEVICE_NOT_CONNECTED));
 }
 
 }  // namespace
