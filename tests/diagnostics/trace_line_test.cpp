@@ -1,5 +1,5 @@
-// The frame of a trace line, the limits of its buffers, and how wide and
-// narrow messages are formatted into it.
+// The limits of a trace line's buffers, and how wide and narrow messages
+// are formatted into it (the frame itself is checked by a scenario).
 #include "diagnostics/trace.h"
 
 #include <string>
@@ -38,21 +38,6 @@ class TraceLineTest : public ServiceTest {
     return text;
   }
 };
-
-// ---- the frame -----------------------------------------------------------------
-
-TEST_F(TraceLineTest, FramePadsTimeFieldsAndCarriesPidAndTag) {
-  sim::SetLocalTime(9, 4, 5, 7);
-  RunOnServiceThread([] { WriteTrace(L"Thread_1 terminate"); });
-  EXPECT_EQ(LastLine(), L"09:04:05.007 [1312] KoruAudioService Thread_1 terminate\n");
-  EXPECT_EQ(sim::DebugOutput().back().pid, kPid);
-}
-
-TEST_F(TraceLineTest, MidnightPrintsZerosInEveryField) {
-  sim::SetLocalTime(0, 0, 0, 0);
-  RunOnServiceThread([] { WriteTrace(L"midnight"); });
-  EXPECT_EQ(LastLine(), L"00:00:00.000 [1312] KoruAudioService midnight\n");
-}
 
 // ---- the 1023-character limit of the line --------------------------------------
 

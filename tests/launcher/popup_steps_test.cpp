@@ -143,15 +143,6 @@ TEST_F(PopupStepsTest, ScriptedAnswersAndPopupExit) {
   EXPECT_EQ(Check("expect running KoruPopupWindow.exe\n"), "held");
 }
 
-TEST_F(PopupStepsTest, AFilePlantedOnTheWayIsNotStarted) {
-  Play("file \"C:\\\\Program.exe\"\n");
-  EXPECT_TRUE(sim::sessions::FileExists(L"C:\\Program.exe"));
-  StartWith(0x0004);
-  ASSERT_EQ(Launch(SWITCH_WINDOW), 1);
-  EXPECT_EQ(Check("expect no launch \"C:\\\\Program.exe\"\n"), "held");
-  EXPECT_EQ(Check("expect not running \"C:\\\\Program.exe\"\n"), "held");
-}
-
 TEST_F(PopupStepsTest, PopupExitWithNothingRunningFailsTheRun) {
   std::ostringstream out;
   std::ostringstream err;

@@ -61,12 +61,5 @@ TEST_F(ProcessLifeTest, EveryLifeStartsAfresh) {
   EXPECT_EQ(outputType->load(), 0);
 }
 
-TEST_F(ProcessLifeTest, PopupNamesAreTheThreeExecutablesByKind) {
-  StartServiceProcess();
-  EXPECT_EQ(std::wstring(popupExeNames->name(0)), L"KoruPopupWindow.exe");
-  EXPECT_EQ(std::wstring(popupExeNames->name(1)), L"KoruAudioSwitchWindow.exe");
-  EXPECT_EQ(std::wstring(popupExeNames->name(2)), L"ChimeWindow.exe");
-}
-
 }  // namespace
 }  // namespace koru

@@ -61,18 +61,6 @@ TEST_F(SharedObjectsTest, EveryProcessLifeStartsAfresh) {
   EXPECT_EQ(hDelaySemaphore->load(), nullptr);
 }
 
-TEST_F(SharedObjectsTest, SemaphoresAreCreatedInTheServiceMainOrder) {
-  StartServiceProcess();
-  EXPECT_TRUE(Create());
-  std::vector<HANDLE> order = {*hChangeEndpointSemaphore, *hMuteStateSemaphore,
-                               *hDelaySemaphore,          *hPopupSemaphore[0],
-                               *hPopupSemaphore[1],       *hPopupSemaphore[2]};
-  for (size_t i = 1; i < order.size(); ++i) {
-    EXPECT_LT(order[i - 1], order[i]) << "semaphore " << i << " created after " << i - 1;
-  }
-  EXPECT_EQ(OpenSemaphores(), 6);
-}
-
 TEST_F(SharedObjectsTest, TheSemaphoresLiveUntilTheProcessEnds) {
   StartServiceProcess();
   EXPECT_TRUE(Create());
@@ -91,22 +79,6 @@ TEST_F(SharedObjectsTest, WithoutTheFirstSemaphoreCreationReportsFailure) {
   EXPECT_EQ(hChangeEndpointSemaphore->load(), nullptr);
   EXPECT_NE(hMuteStateSemaphore->load(), nullptr) << "the others are still created";
   EXPECT_EQ(OpenSemaphores(), 5);
-}
-
-TEST_F(SharedObjectsTest, TwoWakeUpsBeforeAWaitGiveOneWakeUp) {
-  StartServiceProcess();
-  Create();
-  int wakeUps = 0;
-  sim::StartThread([&] {
-    while (WaitForWakeUp(*hChangeEndpointSemaphore)) ++wakeUps;
-  });
-  RunOnServiceThread([] {
-    WakeUp(*hChangeEndpointSemaphore);
-    WakeUp(*hChangeEndpointSemaphore);
-  });
-  EXPECT_EQ(wakeUps, 1);
-  RunOnServiceThread([] { WakeUp(*hChangeEndpointSemaphore); });
-  EXPECT_EQ(wakeUps, 2);
 }
 
 TEST_F(SharedObjectsTest, AWaitOnAMissingSemaphoreFailsAtOnceWithoutAHandleFault) {

@@ -1,4 +1,4 @@
-// The feature word: the start-up trace of its flags in their fixed order,
+// The feature word: bits above the traced flags that add no trace lines,
 // the flag test, and the priority connection type field.
 #include "settings/feature_flags.h"
 
@@ -26,42 +26,6 @@ class FeatureFlagsTest : public ServiceTest {
     return {first, first + std::min<std::ptrdiff_t>(12, messages.end() - first)};
   }
 };
-
-TEST_F(FeatureFlagsTest, FlagsAreTracedLowByteDownwardsThenTheHighFlags) {
-  // 0x0A5A: 0x40, 0x10, 0x08, 0x02 and 0x200 set, and 0x800, which is not
-  // traced.
-  EXPECT_EQ(StartWith(0x0A5A), (std::vector<std::wstring>{
-                                   L"serviceVersion.version 0xa5a",
-                                   L"NonMuteStaeReport Version",
-                                   L"StartupInitial Version",
-                                   L"NonPropertySet Version",
-                                   L"FxProperty Version",
-                                   L"PropertyInitial Version",
-                                   L"NonSwitchPopupWindow Version",
-                                   L"VolumeCallbakRegister Version",
-                                   L"NonVolumeLimitPopupWindow Version",
-                                   L"KoruAudioSwitchWindow Version",
-                                   L"ChimeWindowUsed Version",
-                                   L"NonHDMIPriority Version",
-                               }));
-}
-
-TEST_F(FeatureFlagsTest, ComplementTracesEveryOtherText) {
-  EXPECT_EQ(StartWith(0x05A5), (std::vector<std::wstring>{
-                                   L"serviceVersion.version 0x5a5",
-                                   L"MuteStaeReport Version",
-                                   L"NonStartupInitial Version",
-                                   L"PropertySet Version",
-                                   L"EdProperty Version",
-                                   L"NonPropertyInitial Version",
-                                   L"SwitchPopupWindow Version",
-                                   L"NonVolumeCallbakRegister Version",
-                                   L"VolumeLimitPopupWindow Version",
-                                   L"KoruAudioServiceSwitchUsed Version",
-                                   L"NonChimeWindowUsed Version",
-                                   L"HDMIPriority Version",
-                               }));
-}
 
 TEST_F(FeatureFlagsTest, FallbackAndConnectionTypeBitsAddNoLines) {
   std::vector<std::wstring> lines = StartWith(0xFFFFF800);
