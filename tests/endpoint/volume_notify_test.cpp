@@ -1,6 +1,6 @@
-// The volume callback, fed by the simulated audio stack: what it keeps and
-// stores, when it ignores a change, the mute-state report, and the
-// volume-limit popup it starts and ends.
+// The volume callback where the scenarios cannot look (what it stores and
+// its popup rules are scenario steps): a foreign output, the mute-state
+// report's wake-ups, and popups claimed or running elsewhere.
 #include <algorithm>
 
 #include "endpoint/audio_ids.h"
@@ -68,64 +68,6 @@ class VolumeNotifyTest : public NotifyTest {
   }
 };
 
-// ---- what is kept and stored ------------------------------------------------------
-
-struct ScalarCase {
-  float scalar;
-  int percent;
-};
-
-class VolumeScalarTest : public VolumeNotifyTest,
-                         public ::testing::WithParamInterface<ScalarCase> {};
-
-TEST_P(VolumeScalarTest, TheUsersVolumeIsKeptAndStoredAsPercent) {
-  OnSpeakers();
-  UserSetsVolume(SPEAKERS, GetParam().scalar);
-  EXPECT_EQ(serviceEndpoint->getCurrentVolume().volumeLevel, GetParam().percent)
-      << "scalar " << GetParam().scalar;
-  EXPECT_EQ(Stored("SpeakerVolume"), static_cast<uint32_t>(GetParam().percent));
-  EXPECT_EQ(Stored("SpeakerMute"), 0u);
-  EXPECT_TRUE(Traced(L"EndpointCallback: type: 0, currentVolume.volumeLevel: " +
-                     std::to_wstring(GetParam().percent) + L", currentVolume.bMuted: 0"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Percent, VolumeScalarTest,
-                         ::testing::Values(ScalarCase{0.999f, 99}, ScalarCase{1.0f, 100},
-                                           ScalarCase{0.0f, 0}, ScalarCase{0.29f, 29},
-                                           ScalarCase{0.53f, 53}));
-
-TEST_F(VolumeNotifyTest, TheHeadphonesChangesGoToTheHeadphoneValues) {
-  OnHeadphones(MIRRORING);
-  UserSetsVolume(HEADPHONES, 0.25f);
-  UserSetsMute(HEADPHONES, true);
-  EXPECT_EQ(Stored("HeadphoneVolume"), 25u);
-  EXPECT_EQ(Stored("HeadphoneMute"), 1u);
-  EXPECT_FALSE(Stored("SpeakerVolume")) << "nothing stored for the speakers";
-  EXPECT_TRUE(
-      Traced(L"EndpointCallback: type: 1, currentVolume.volumeLevel: 25, currentVolume.bMuted: 1"));
-}
-
-TEST_F(VolumeNotifyTest, TheConnectorsOwnChangeIsKeptButNotStored) {
-  OnSpeakers();
-  UserSetsVolume(SPEAKERS, 0.4f, ServiceEventContext);
-  EXPECT_EQ(serviceEndpoint->getCurrentVolume().volumeLevel, 40);
-  EXPECT_EQ(Stored("SpeakerVolume"), 60u);
-  for (const std::wstring& message : NewTrace()) {
-    EXPECT_EQ(message.find(L"EndpointCallback:"), std::wstring::npos) << message;
-  }
-}
-
-TEST_F(VolumeNotifyTest, AnOutputOfAnotherTypeStoresNothingButIsTraced) {
-  OnSpeakers();
-  *outputType = 2;
-  UserSetsVolume(SPEAKERS, 0.35f);
-  EXPECT_EQ(Stored("SpeakerVolume"), 60u) << "as the attachment read it";
-  EXPECT_FALSE(Stored("HeadphoneVolume"));
-  EXPECT_EQ(NewTrace(), std::vector<std::wstring>{L"EndpointCallback: type: 2, "
-                                                  L"currentVolume.volumeLevel: 35, "
-                                                  L"currentVolume.bMuted: 0"});
-}
-
 // ---- ignored notifications ------------------------------------------------------------
 
 TEST_F(VolumeNotifyTest, AForeignOutputOnlyKeepsTheValueAndEndsBothPopups) {
@@ -151,19 +93,6 @@ TEST_F(VolumeNotifyTest, AForeignOutputOnlyKeepsTheValueAndEndsBothPopups) {
   EXPECT_EQ(LaunchesOf(LIMIT_POPUP), 1u) << "no new popup for 90 above the limit";
 }
 
-TEST_F(VolumeNotifyTest, BeforeTheFirstJackTypeEveryChangeIsIgnored) {
-  Laptop();
-  ASSERT_EQ(Ready(MIRRORING | MuteStaeReport), S_OK);
-  ASSERT_EQ(jackTypePending->load(), 1);
-  UserSetsVolume(SPEAKERS, 0.1f);
-  UserSetsMute(SPEAKERS, true);
-  UserSetsMute(SPEAKERS, false);
-  EXPECT_EQ(NewTrace(), std::vector<std::wstring>(3, L"Ignore Notify info"));
-  EXPECT_EQ(serviceEndpoint->getCurrentVolume().volumeLevel, 10);
-  EXPECT_EQ(Stored("SpeakerVolume"), 60u);
-  EXPECT_FALSE(TakeWakeUp(*hMuteStateSemaphore));
-}
-
 // ---- the mute-state report -----------------------------------------------------------
 
 TEST_F(VolumeNotifyTest, AnUnmuteAfterAMuteIsReportedOnce) {
@@ -183,18 +112,6 @@ TEST_F(VolumeNotifyTest, AnUnmuteAfterAMuteIsReportedOnce) {
   EXPECT_FALSE(TakeWakeUp(*hMuteStateSemaphore)) << "the second release found the count at 1";
 }
 
-TEST_F(VolumeNotifyTest, AnUnmuteWhileTheReportIsSentIsBlocked) {
-  OnSpeakers(MIRRORING | MuteStaeReport);
-  UserSetsMute(SPEAKERS, true);
-  *muteNotifyInFlight = 1;
-  NewTrace();
-  UserSetsMute(SPEAKERS, false);
-  std::vector<std::wstring> trace = NewTrace();
-  EXPECT_EQ(trace.back(), L"the last IOCTL_CMD_MUTESTATE_NOTIFY(0x10b) has been blocked");
-  EXPECT_FALSE(Contains(trace, L"start to send IOCTL_CMD_MUTESTATE_NOTIFY(0x10b)"));
-  EXPECT_FALSE(TakeWakeUp(*hMuteStateSemaphore));
-}
-
 TEST_F(VolumeNotifyTest, TheConnectorsOwnUnmuteIsReportedToo) {
   OnSpeakers(MIRRORING | MuteStaeReport);
   UserSetsMute(SPEAKERS, true, ServiceEventContext);
@@ -204,65 +121,9 @@ TEST_F(VolumeNotifyTest, TheConnectorsOwnUnmuteIsReportedToo) {
   EXPECT_EQ(Stored("SpeakerMute"), 0u);
 }
 
-TEST_F(VolumeNotifyTest, WithoutTheFeatureNothingIsReported) {
-  OnSpeakers(MIRRORING);
-  *muteSeen = 0;
-  UserSetsMute(SPEAKERS, true);
-  UserSetsMute(SPEAKERS, false);
-  EXPECT_EQ(muteSeen->load(), 0) << "not even the mute is noted";
-  EXPECT_FALSE(TakeWakeUp(*hMuteStateSemaphore));
-}
-
 // ---- the volume-limit popup ----------------------------------------------------------
 
 constexpr DWORD LIMIT_FEATURES = MIRRORING | VolumeLimitPopupWindow;
-
-TEST_F(VolumeNotifyTest, AboveTheLimitThePopupIsLaunchedAndBelowItEnded) {
-  OnHeadphones(LIMIT_FEATURES);
-  UserSetsVolume(HEADPHONES, 0.31f);
-  EXPECT_TRUE(Traced(L"Start to popup"));
-  EXPECT_TRUE(sim::sessions::Running(LIMIT_POPUP));
-  EXPECT_TRUE(popupSlots[VOLUME_LIMIT_POPUP]->Running());
-  EXPECT_TRUE(TakeWakeUp(*hPopupSemaphore[VOLUME_LIMIT_POPUP])) << "its watcher was woken";
-
-  UserSetsVolume(HEADPHONES, 0.5f);
-  EXPECT_EQ(LaunchesOf(LIMIT_POPUP), 1u) << "one popup while it runs";
-
-  UserSetsVolume(HEADPHONES, 0.29f);
-  std::vector<sim::sessions::Ending> endings = EndingsOf(LIMIT_POPUP);
-  ASSERT_EQ(endings.size(), 1u);
-  EXPECT_TRUE(endings[0].terminated);
-  EXPECT_EQ(endings[0].exitCode, 4u);
-  EXPECT_TRUE(popupSlots[VOLUME_LIMIT_POPUP]->Running()) << "the flag is the watcher's";
-}
-
-TEST_F(VolumeNotifyTest, ALevelEqualToTheLimitNeitherStartsNorEndsNorRearms) {
-  OnHeadphones(LIMIT_FEATURES);
-  *IgnoreTrigger = 1;
-  UserSetsVolume(HEADPHONES, 0.3f);
-  EXPECT_EQ(LaunchesOf(LIMIT_POPUP), 0u);
-  EXPECT_EQ(IgnoreTrigger->load(), 1);
-
-  *IgnoreTrigger = 0;
-  Running(VOLUME_LIMIT_POPUP);
-  UserSetsVolume(HEADPHONES, 0.9f);
-  UserSetsVolume(HEADPHONES, 0.3f);
-  EXPECT_TRUE(EndingsOf(LIMIT_POPUP).empty());
-  EXPECT_TRUE(sim::sessions::Running(LIMIT_POPUP));
-}
-
-TEST_F(VolumeNotifyTest, AnIgnoredPromptWaitsForAVolumeBelowTheLimit) {
-  OnHeadphones(LIMIT_FEATURES);
-  *IgnoreTrigger = 1;
-  UserSetsVolume(HEADPHONES, 0.8f);
-  EXPECT_EQ(LaunchesOf(LIMIT_POPUP), 0u);
-  NewTrace();
-  UserSetsVolume(HEADPHONES, 0.2f);
-  EXPECT_TRUE(Traced(L"Start to receive popup trigger"));
-  EXPECT_EQ(IgnoreTrigger->load(), 0);
-  UserSetsVolume(HEADPHONES, 0.8f);
-  EXPECT_EQ(LaunchesOf(LIMIT_POPUP), 1u);
-}
 
 TEST_F(VolumeNotifyTest, APopupClaimedElsewhereIsNotLaunchedTwice) {
   OnHeadphones(LIMIT_FEATURES);
@@ -279,13 +140,6 @@ TEST_F(VolumeNotifyTest, OnTheSpeakersAnyChangeEndsTheVolumeLimitPopup) {
   ASSERT_EQ(EndingsOf(LIMIT_POPUP).size(), 1u);
   EXPECT_EQ(EndingsOf(LIMIT_POPUP)[0].exitCode, 4u);
   EXPECT_EQ(LaunchesOf(LIMIT_POPUP), 1u) << "the speakers launch nothing";
-}
-
-TEST_F(VolumeNotifyTest, TheConnectorsOwnChangeStillLaunchesThePopup) {
-  OnHeadphones(LIMIT_FEATURES);
-  UserSetsVolume(HEADPHONES, 0.7f, ServiceEventContext);
-  EXPECT_EQ(LaunchesOf(LIMIT_POPUP), 1u);
-  EXPECT_EQ(Stored("HeadphoneVolume"), 17u);
 }
 
 TEST_F(VolumeNotifyTest, WithoutTheFeatureNoPopup) {
