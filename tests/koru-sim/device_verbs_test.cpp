@@ -188,22 +188,5 @@ TEST_F(IoctlExpectations, MarkMovesTheDriversSearchPoint) {
   EXPECT_TRUE(outcomes[0].held) << outcomes[0].seen;
 }
 
-// ---- a whole run ------------------------------------------------------------------
-
-TEST(DeviceRun, StepsRunWithoutAServiceAndNothingIsSent) {
-  std::ostringstream out;
-  std::ostringstream err;
-  int status = RunScenario(R"(codec present location="Bus"
-codec initial 1
-driver jack 1
-codec arrive
-codec remove
-expect no ioctl JACKSTATE_NOTIFY
-expect handles clean
-)",
-                           "t.scn", RunOptions{}, out, err);
-  EXPECT_EQ(status, 0) << out.str() << err.str();
-}
-
 }  // namespace
 }  // namespace koru::scn

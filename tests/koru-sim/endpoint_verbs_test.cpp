@@ -79,28 +79,6 @@ expect endpoint speakers volume=0.5306
   EXPECT_EQ(SeenAt(3), "volume=0.53 muted=0 custom=none");
 }
 
-TEST_F(EndpointSteps, TheUsersChangesMoveValuesAndDefaults) {
-  EXPECT_EQ(Run(R"(endpoint speakers render
-endpoint headphones render formfactor=3 jack=1:connected
-volume speakers 0.25 context=service
-mute speakers on
-expect endpoint speakers volume=0.25 muted=1
-default headphones multimedia
-expect default render multimedia headphones
-expect default render console speakers
-state speakers disabled
-expect default render console headphones
-add hdmi render formfactor=9 default
-expect default render communications hdmi
-remove hdmi
-expect default render communications headphones
-mute speakers off
-expect endpoint speakers muted=0
-)"),
-            0)
-      << out_.str();
-}
-
 TEST_F(EndpointSteps, StepsOnEndpointsThatCannotBeFail) {
   EXPECT_EQ(Run(R"(endpoint speakers render
 endpoint speakers render
