@@ -102,26 +102,6 @@ TEST_F(AudioEndpointsTest, CollectionItemsOutOfRangeAreRefused) {
   enumerator->Release();
 }
 
-TEST_F(AudioEndpointsTest, TheFirstActiveEndpointOfAFlowIsItsDefault) {
-  sim::audio::AddEndpoint("hdmi", Render(DEVICE_STATE_DISABLED));
-  sim::audio::AddEndpoint("speakers", Render());
-  sim::audio::AddEndpoint("headphones", Render());
-  for (ERole role : {eConsole, eMultimedia, eCommunications}) {
-    EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, role), "speakers") << role;
-  }
-  EXPECT_FALSE(sim::audio::DefaultEndpoint(eCapture, eConsole).has_value());
-}
-
-TEST_F(AudioEndpointsTest, AnEndpointMarkedDefaultIsTheDefaultForEveryRole) {
-  sim::audio::AddEndpoint("speakers", Render());
-  sim::audio::EndpointSpec headphones = Render();
-  headphones.makeDefault = true;
-  sim::audio::AddEndpoint("headphones", headphones);
-  for (ERole role : {eConsole, eMultimedia, eCommunications}) {
-    EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, role), "headphones") << role;
-  }
-}
-
 TEST_F(AudioEndpointsTest, GetDefaultAudioEndpointWithoutOneIsNotFound) {
   sim::audio::AddEndpoint("mic", Capture());
   JoinCom();
@@ -154,35 +134,6 @@ TEST_F(AudioEndpointsTest, GetDeviceFindsEndpointsInEveryState) {
   EXPECT_EQ(enumerator->GetDevice(L"{0.0.0.00000000}.{none}", &device), E_NOTFOUND);
   EXPECT_EQ(device, nullptr);
   EXPECT_EQ(enumerator->GetDevice(nullptr, &device), E_POINTER);
-  enumerator->Release();
-}
-
-TEST_F(AudioEndpointsTest, APropertyStoreHoldsTheFormFactor) {
-  sim::audio::EndpointSpec hdmi = Render();
-  hdmi.formFactor = DigitalAudioDisplayDevice;
-  sim::audio::AddEndpoint("hdmi", hdmi);
-  sim::audio::AddEndpoint("speakers", Render());
-  sim::audio::AddEndpoint("mic", Capture());
-  JoinCom();
-  IMMDeviceEnumerator* enumerator = NewEnumerator();
-  for (auto [name, expected] : {std::pair{"hdmi", 9u}, {"speakers", 1u}, {"mic", 4u}}) {
-    IMMDevice* device = DeviceOf(enumerator, name);
-    IPropertyStore* store = nullptr;
-    ASSERT_EQ(device->OpenPropertyStore(STGM_READ, &store), S_OK);
-    PROPVARIANT value{};
-    value.vt = 0xBEEF;
-    ASSERT_EQ(store->GetValue(sim::com::kFormFactorKey, &value), S_OK);
-    EXPECT_EQ(value.vt, VT_UI4) << name;
-    EXPECT_EQ(value.ulVal, expected) << name;
-    DWORD count = 0;
-    EXPECT_EQ(store->GetCount(&count), S_OK);
-    EXPECT_EQ(count, 1u);
-    PROPERTYKEY key{};
-    EXPECT_EQ(store->GetAt(0, &key), S_OK);
-    EXPECT_TRUE(IsEqualPropertyKey(key, sim::com::kFormFactorKey));
-    store->Release();
-    device->Release();
-  }
   enumerator->Release();
 }
 

@@ -87,17 +87,6 @@ TEST_F(AudioNotificationsTest, SetDefaultEndpointRefusesAnEndpointThatIsNotActiv
   switcher->Release();
 }
 
-TEST_F(AudioNotificationsTest, TheDefaultMovesWhenItStopsBeingActive) {
-  sim::audio::ChangeState("speakers", DEVICE_STATE_DISABLED);
-  std::wstring next = Id("headphones");
-  EXPECT_EQ(
-      Delivered(),
-      (EventList{L"state " + Id("speakers") + L" 2", L"default render console " + next,
-                 L"default render multimedia " + next, L"default render communications " + next}));
-  sim::audio::ChangeState("speakers", DEVICE_STATE_ACTIVE);
-  EXPECT_EQ(Delivered(), EventList{L"state " + Id("speakers") + L" 1"}) << "the default stays";
-}
-
 TEST_F(AudioNotificationsTest, WithoutAnotherActiveEndpointTheDefaultIsNone) {
   std::wstring mic = Id("mic");
   sim::audio::Remove("mic");
@@ -117,16 +106,6 @@ TEST_F(AudioNotificationsTest, AnArrivalIsNotifiedAndFillsAFlowWithoutDefault) {
   EXPECT_EQ(Delivered(), (EventList{L"added " + id, L"default capture console " + id,
                                     L"default capture multimedia " + id,
                                     L"default capture communications " + id}));
-}
-
-TEST_F(AudioNotificationsTest, AnArrivalMarkedDefaultTakesEveryRole) {
-  sim::audio::EndpointSpec hdmi;
-  hdmi.makeDefault = true;
-  sim::audio::Arrive("hdmi", hdmi);
-  std::wstring id = Id("hdmi");
-  EXPECT_EQ(Delivered(), (EventList{L"added " + id, L"default render console " + id,
-                                    L"default render multimedia " + id,
-                                    L"default render communications " + id}));
 }
 
 TEST_F(AudioNotificationsTest, APropertyWriteGoesToTheStoreItNamesAndIsNotified) {

@@ -36,24 +36,6 @@ class AudioVolumeTest : public AudioTest {
   IAudioEndpointVolume* volume_ = nullptr;
 };
 
-TEST_F(AudioVolumeTest, ScalarAndMuteAreTheEndpoints) {
-  IAudioEndpointVolume* volume = Volume();
-  float level = -1.0f;
-  EXPECT_EQ(volume->GetMasterVolumeLevelScalar(&level), S_OK);
-  EXPECT_EQ(level, 0.25f);
-  EXPECT_EQ(volume->SetMasterVolumeLevelScalar(0.5f, nullptr), S_OK);
-  EXPECT_EQ(sim::audio::Endpoint("speakers")->volume, 0.5f);
-  EXPECT_EQ(volume->SetMute(TRUE, nullptr), S_OK);
-  BOOL muted = FALSE;
-  EXPECT_EQ(volume->GetMute(&muted), S_OK);
-  EXPECT_EQ(muted, TRUE);
-  EXPECT_TRUE(sim::audio::Endpoint("speakers")->muted);
-  EXPECT_EQ(sim::audio::Endpoint("headphones")->volume, 1.0f);
-  UINT channels = 0;
-  EXPECT_EQ(volume->GetChannelCount(&channels), S_OK);
-  EXPECT_EQ(channels, 2u);
-}
-
 TEST_F(AudioVolumeTest, SetMuteToTheSameStateAnswersSFalse) {
   IAudioEndpointVolume* volume = Volume();
   EXPECT_EQ(volume->SetMute(FALSE, nullptr), S_FALSE);

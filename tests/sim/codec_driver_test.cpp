@@ -94,16 +94,6 @@ TEST_F(CodecProtocolTest, LogKeepsCodeInputOutputSizeAndHandle) {
 
 // ---- jack events and the current jack state --------------------------------------
 
-TEST_F(CodecJackTest, NotifyStaysPendingUntilAJackEvent) {
-  Call& call = Notify();
-  EXPECT_FALSE(call.returned);
-  sim::codec::Jack(2);
-  sim::Settle();
-  EXPECT_TRUE(call.ok);
-  EXPECT_EQ(call.bytes, 1u);
-  EXPECT_EQ(call.output, 2);
-}
-
 TEST_F(CodecJackTest, EventsWaitFirstInFirstOut) {
   sim::codec::Jack(1);
   sim::codec::Jack(0);
@@ -112,15 +102,6 @@ TEST_F(CodecJackTest, EventsWaitFirstInFirstOut) {
   EXPECT_EQ(Notify().output, 0);
   EXPECT_FALSE(Notify().returned);
   EXPECT_EQ(sim::codec::QueuedJackEvents(), 0u);
-}
-
-TEST_F(CodecJackTest, InitialAnswersAtOnceFromTheCurrentJackState) {
-  Call& first = Initial();
-  EXPECT_TRUE(first.ok);
-  EXPECT_EQ(first.bytes, 1u);
-  EXPECT_EQ(first.output, 0) << "0 by default";
-  sim::codec::SetCurrentJack(1);
-  EXPECT_EQ(Initial().output, 1);
 }
 
 TEST_F(CodecJackTest, JackEventsOtherThanEndAndResetBecomeTheCurrentState) {
@@ -209,17 +190,6 @@ TEST_F(CodecDeviceTest, ArrivalAddsTheDefaultInterfaceWhenThereIsNone) {
   EXPECT_EQ(sim::devices::Announcements()[0].path, sim::codec::DEFAULT_PATH);
 }
 
-TEST_F(CodecDeviceTest, RemovalAndArrivalChangePresenceAndAnnounce) {
-  sim::codec::Remove();
-  EXPECT_FALSE(sim::devices::Interfaces()[0].present);
-  sim::codec::Arrive();
-  EXPECT_TRUE(sim::devices::Interfaces()[0].present);
-  ASSERT_EQ(sim::devices::Announcements().size(), 2u);
-  EXPECT_EQ(sim::devices::Announcements()[0].event, sim::devices::Event::RemoveComplete);
-  EXPECT_EQ(sim::devices::Announcements()[1].deviceType, sim::devices::DEVICE_INTERFACE_TYPE);
-  EXPECT_EQ(sim::devices::Interfaces().size(), 1u) << "the same interface came back";
-}
-
 TEST_F(CodecDeviceTest, StateLivesAcrossProcessLivesUntilReset) {
   sim::codec::SetCurrentJack(1);
   sim::codec::Jack(0);
@@ -236,15 +206,6 @@ TEST_F(CodecDeviceTest, StateLivesAcrossProcessLivesUntilReset) {
   EXPECT_EQ(sim::codec::QueuedJackEvents(), 0u);
   EXPECT_EQ(sim::codec::Requests().size(), 0u);
   EXPECT_TRUE(sim::devices::Interfaces().empty());
-}
-
-TEST_F(CodecProtocolTest, CodeNamesAreTheScenarioNames) {
-  EXPECT_EQ(sim::codec::CodeName(0x0022041E), "FINISH_SPEAKER");
-  EXPECT_EQ(sim::codec::CodeName(0x00220422), "FINISH_HEADPHONE");
-  EXPECT_EQ(sim::codec::CodeName(0x00220426), "JACKSTATE_NOTIFY");
-  EXPECT_EQ(sim::codec::CodeName(0x0022042A), "JACKSTATE_INITIAL");
-  EXPECT_EQ(sim::codec::CodeName(0x0022042E), "MUTESTATE_NOTIFY");
-  EXPECT_EQ(sim::codec::CodeName(0x00220432), "0x00220432");
 }
 
 }  // namespace

@@ -22,15 +22,6 @@ TEST_F(ComApartmentTest, CoInitializeOnAMultithreadedThreadChangesMode) {
   EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
 }
 
-TEST_F(ComApartmentTest, BalancedUninitialisationLetsTheThreadChooseAgain) {
-  ASSERT_EQ(CoInitialize(nullptr), S_OK);
-  ASSERT_EQ(CoInitialize(nullptr), S_FALSE);
-  CoUninitialize();
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
-  CoUninitialize();
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-}
-
 TEST_F(ComApartmentTest, BadArgumentsAreRefused) {
   int reserved = 0;
   EXPECT_EQ(CoInitializeEx(&reserved, COINIT_MULTITHREADED), E_INVALIDARG);
@@ -50,38 +41,12 @@ TEST_F(ComApartmentTest, EachThreadHasItsOwnApartment) {
   EXPECT_EQ(second, S_OK);
 }
 
-TEST_F(ComApartmentTest, ANewMachineForgetsTheApartments) {
-  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-  sim::Reset();
-  EXPECT_EQ(CoInitialize(nullptr), S_OK);
-}
-
 TEST_F(ComCreateTest, AThreadWithoutComCannotCreate) {
   void* object = reinterpret_cast<void*>(0x1);
   EXPECT_EQ(CoCreateInstance(sim::com::kMMDeviceEnumeratorClass, nullptr, CLSCTX_ALL,
                              EnumeratorIid(), &object),
             CO_E_NOTINITIALIZED);
   EXPECT_EQ(object, nullptr);
-}
-
-TEST_F(ComCreateTest, TheRegisteredClassesAnswerTheirInterfaces) {
-  JoinCom();
-  struct Case {
-    CLSID clsid;
-    IID iid;
-  } cases[] = {
-      {sim::com::kMMDeviceEnumeratorClass, EnumeratorIid()},
-      {CLSID_PolicyConfigClient, IID_IPolicyConfig},
-      {CLSID_PolicyConfigVistaClient, IID_IPolicyConfigVista},
-  };
-  for (const Case& c : cases) {
-    IUnknown* object = nullptr;
-    ASSERT_EQ(
-        CoCreateInstance(c.clsid, nullptr, CLSCTX_ALL, c.iid, reinterpret_cast<void**>(&object)),
-        S_OK);
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(object->Release(), 0u);
-  }
 }
 
 TEST_F(ComCreateTest, RefusalsLeaveTheOutParameterNull) {

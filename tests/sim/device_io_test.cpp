@@ -19,14 +19,6 @@ using DeviceRequestTest = DeviceTest;
 
 // ---- opening ---------------------------------------------------------------------
 
-TEST_F(DeviceFileTest, InterfacePathOpensAFileHandle) {
-  HANDLE file = Open();
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(sim::OpenHandles()["File"], 1);
-  EXPECT_TRUE(CloseHandle(file));
-  EXPECT_EQ(sim::OpenHandles()["File"], 0);
-}
-
 TEST_F(DeviceFileTest, PathsCompareWithoutRegardToCase) {
   HANDLE file = Open(L"\\\\?\\root#korucodec#0000#{F27CDC00-203E-4107-A503-21211537EA43}");
   EXPECT_NE(file, INVALID_HANDLE_VALUE);
@@ -121,25 +113,6 @@ TEST_F(DeviceRequestTest, AnotherHandleIsNotHeldUp) {
   CloseHandle(own);
   sim::Settle();
   EXPECT_EQ(notify.error, static_cast<DWORD>(ERROR_OPERATION_ABORTED));
-}
-
-TEST_F(DeviceRequestTest, RequestRecordsItsThreadAndProcess) {
-  HANDLE file = Open();
-  DWORD thread = 0;
-  DWORD process = 0;
-  sim::StartThread([&] {
-    thread = GetCurrentThreadId();
-    process = GetCurrentProcessId();
-    BYTE in = 1;
-    DWORD bytes = 0;
-    DeviceIoControl(file, MUTESTATE_NOTIFY, &in, 1, nullptr, 0, &bytes, nullptr);
-  });
-  sim::Settle();
-  ASSERT_EQ(sim::codec::Requests().size(), 1u);
-  EXPECT_EQ(sim::codec::Requests()[0].threadId, thread);
-  EXPECT_EQ(sim::codec::Requests()[0].processId, process);
-  EXPECT_EQ(sim::codec::Requests()[0].handle, file);
-  CloseHandle(file);
 }
 
 TEST_F(DeviceRequestTest, BadArgumentsFailBeforeTheDriver) {

@@ -45,18 +45,6 @@ class PopupTest : public MachineTest {
   }
 };
 
-TEST_F(PopupTest, APopupStaysOpenByDefault) {
-  PROCESS_INFORMATION launched = Launch();
-  sim::Settle();
-  EXPECT_EQ(ExitCode(launched.hProcess), STILL_ACTIVE);
-  EXPECT_EQ(WaitForSingleObject(launched.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_TRUE(sim::sessions::Running(kPopup));
-  EXPECT_TRUE(sim::sessions::Running(L"c:\\program files\\koru audio\\koruPOPUPwindow.exe"));
-  EXPECT_TRUE(sim::sessions::Endings().empty());
-  Close(launched);
-  EXPECT_TRUE(sim::sessions::Running(kPopup)) << "closing the handles does not end it";
-}
-
 TEST_F(PopupTest, TerminateEndsItAndItsPrimaryThread) {
   PROCESS_INFORMATION launched = Launch();
   DWORD threadCode = kPoison;
@@ -73,16 +61,6 @@ TEST_F(PopupTest, TerminateEndsItAndItsPrimaryThread) {
   EXPECT_EQ(endings[0].pid, launched.dwProcessId);
   EXPECT_EQ(endings[0].exitCode, 4u);
   EXPECT_TRUE(endings[0].terminated);
-  Close(launched);
-}
-
-TEST_F(PopupTest, AnAnswerWithoutDelayEndsItAtOnce) {
-  sim::sessions::SetPopupBehaviour(L"koruPopupWindow.EXE", {0, 0});
-  PROCESS_INFORMATION launched = Launch();
-  EXPECT_EQ(ExitCode(launched.hProcess), 0u);
-  std::vector<sim::sessions::Ending> endings = sim::sessions::Endings();
-  ASSERT_EQ(endings.size(), 1u);
-  EXPECT_FALSE(endings[0].terminated) << "it exited by itself";
   Close(launched);
 }
 
@@ -125,15 +103,6 @@ TEST_F(PopupTest, ADelayedAnswerDoesNotOutliveATermination) {
   EXPECT_EQ(sim::NowMs(), start) << "no timer left";
   EXPECT_EQ(ExitCode(launched.hProcess), 4u);
   EXPECT_EQ(sim::sessions::Endings().size(), 1u);
-  Close(launched);
-}
-
-TEST_F(PopupTest, StaysUndoesAnEarlierAnswer) {
-  sim::sessions::SetPopupBehaviour(kPopup, {0, 0});
-  sim::sessions::SetPopupBehaviour(kPopup, {});
-  PROCESS_INFORMATION launched = Launch();
-  sim::Settle();
-  EXPECT_EQ(ExitCode(launched.hProcess), STILL_ACTIVE);
   Close(launched);
 }
 

@@ -12,19 +12,10 @@ namespace {
 // The programs below are plain functions, as the service's are; they report
 // through these.
 std::vector<std::string> gSteps;
-std::vector<std::wstring> gArguments;
-bool gLastArgumentNull = false;
 bool gDestructorRan = false;
 
 void RecordStartUp() { gSteps.push_back("startUp"); }
 void RecordShutDown() { gSteps.push_back("shutDown"); }
-
-int RecordEntry(int argc, wchar_t** argv) {
-  gSteps.push_back("entry");
-  gArguments.assign(argv, argv + argc);
-  gLastArgumentNull = argv[argc] == nullptr;
-  return 42;
-}
 
 int LeaveSemaphoreOpen(int, wchar_t**) {
   CreateSemaphoreW(nullptr, 0, 1, nullptr);
@@ -67,37 +58,14 @@ int StartBlockedWorker(int, wchar_t**) {
   return 3;
 }
 
-DWORD gProcessIdSeen = 0;
-int RecordProcessId(int, wchar_t**) {
-  gProcessIdSeen = GetCurrentProcessId();
-  return 0;
-}
-
 class ProcessLifeTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
     gSteps.clear();
-    gArguments.clear();
-    gLastArgumentNull = false;
     gDestructorRan = false;
-    gProcessIdSeen = 0;
   }
 };
-
-TEST_F(ProcessLifeTest, RunProgramRunsTheRoutinesInOrderAndReturnsTheExitCode) {
-  sim::Program program{RecordStartUp, RecordEntry, RecordShutDown};
-  DWORD exitCode = sim::RunProgram(program, {L"install", L"two words"});
-  EXPECT_EQ(exitCode, 42u);
-  EXPECT_EQ(sim::LastExitCode(), 42u);
-  EXPECT_EQ(gSteps, (std::vector<std::string>{"startUp", "entry", "shutDown"}));
-  EXPECT_EQ(gArguments,
-            (std::vector<std::wstring>{L"C:\\Program Files\\Koru Audio\\KoruAudioService.exe",
-                                       L"install", L"two words"}));
-  EXPECT_TRUE(gLastArgumentNull) << "argv[argc] must be a null pointer";
-  EXPECT_FALSE(sim::ProgramAlive());
-  EXPECT_EQ(sim::LiveThreads(), 0);
-}
 
 TEST_F(ProcessLifeTest, HandlesLeftOpenAreListedAtExit) {
   sim::RunProgram(sim::Program{nullptr, LeaveSemaphoreOpen, nullptr}, {});
@@ -136,16 +104,6 @@ TEST_F(ProcessLifeTest, ResetEndsALiveProcess) {
   sim::Reset();
   EXPECT_EQ(gSteps, (std::vector<std::string>{"startUp", "shutDown"}));
   EXPECT_FALSE(sim::ProgramAlive());
-}
-
-TEST_F(ProcessLifeTest, ProcessIdsComeFromTheMachine) {
-  sim::SetNextProcessId(4242);
-  sim::RunProgram(sim::Program{nullptr, RecordProcessId, nullptr}, {});
-  EXPECT_EQ(gProcessIdSeen, 4242u);
-  EXPECT_EQ(sim::LastProcessId(), 4242u);
-  sim::RunProgram(sim::Program{nullptr, RecordProcessId, nullptr}, {});
-  EXPECT_EQ(gProcessIdSeen, 1000u) << "the set id is for the next process only";
-  EXPECT_EQ(GetCurrentProcessId(), 0u) << "no process lives; the controller sees none";
 }
 
 TEST_F(ProcessLifeTest, FixtureThreadsCountAsLiveThreads) {
@@ -189,16 +147,6 @@ TEST_F(ProcessLifeTest, ProcessPseudoHandleIsAccepted) {
 
 using ModuleFileNameTest = MachineTest;
 
-TEST_F(ModuleFileNameTest, ReturnsTheConfiguredPath) {
-  sim::SetModulePath(L"C:\\Koru\\Service.exe");
-  StartProcess();
-  wchar_t buffer[MAX_PATH];
-  SetLastError(kPoison);
-  EXPECT_EQ(GetModuleFileNameW(nullptr, buffer, MAX_PATH), 19u);
-  EXPECT_EQ(std::wstring(buffer), L"C:\\Koru\\Service.exe");
-  EXPECT_EQ(GetLastError(), kPoison) << "success leaves the last error alone";
-}
-
 TEST_F(ModuleFileNameTest, TruncatesATooSmallBufferAsWindowsDoes) {
   sim::SetModulePath(L"C:\\Koru\\Service.exe");
   StartProcess();
@@ -214,10 +162,6 @@ TEST_F(ModuleFileNameTest, TruncatesATooSmallBufferAsWindowsDoes) {
   EXPECT_EQ(GetModuleFileNameW(nullptr, exact, 19), 19u);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_EQ(std::wstring(exact), L"C:\\Koru\\Service.ex");
-}
-
-TEST_F(ModuleFileNameTest, DefaultPathHasABlank) {
-  EXPECT_EQ(sim::ModulePath(), L"C:\\Program Files\\Koru Audio\\KoruAudioService.exe");
 }
 
 }  // namespace

@@ -34,20 +34,6 @@ class RegistryValues : public ::testing::Test {
   HKEY key_ = nullptr;
 };
 
-TEST_F(RegistryValues, DwordWrittenAndReadBack) {
-  DWORD written = 60;
-  ASSERT_EQ(RegSetValueExA(key_, "SpeakerVolume", 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&written), sizeof written),
-            ERROR_SUCCESS);
-  EXPECT_EQ(sim::registry::GetDword(kKeyPath, "SpeakerVolume"), 60u);
-
-  DWORD value = kPoisonDword, size = 0, type = kPoisonDword;
-  EXPECT_EQ(QueryDword("SpeakerVolume", &value, &size, &type), ERROR_SUCCESS);
-  EXPECT_EQ(value, 60u);
-  EXPECT_EQ(size, 4u);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-}
-
 TEST_F(RegistryValues, MissingValueIsFileNotFoundAndLeavesTheBufferAlone) {
   DWORD value = kPoisonDword, size = 0;
   EXPECT_EQ(QueryDword("SpeakerVolume", &value, &size), ERROR_FILE_NOT_FOUND);

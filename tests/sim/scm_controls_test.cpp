@@ -10,21 +10,6 @@ using ScmControlsTest = ScmTest;
 
 constexpr DWORD kUserControl = 200;
 
-TEST_F(ScmControlsTest, ControlsAreHandledInOrderOnTheMainThread) {
-  StartRunning();
-  EXPECT_EQ(sim::services::Control(SERVICE_CONTROL_INTERROGATE), 0u);
-  EXPECT_EQ(sim::services::Control(kUserControl), 0u);
-  EXPECT_EQ(sim::services::Control(SERVICE_CONTROL_INTERROGATE), 0u);
-  sim::Settle();
-  ASSERT_EQ(TheSeen().controls.size(), 3u);
-  EXPECT_EQ(DeliveredControls(), (std::vector<DWORD>{SERVICE_CONTROL_INTERROGATE, kUserControl,
-                                                     SERVICE_CONTROL_INTERROGATE}));
-  for (const HandledControl& control : TheSeen().controls) {
-    EXPECT_EQ(control.threadId, TheSeen().entryThreadId) << "control " << control.control;
-    EXPECT_FALSE(control.hasData);
-  }
-}
-
 TEST_F(ScmControlsTest, TheHandlersResultIsRecorded) {
   TheBehaviour().handlerResult = ERROR_CALL_NOT_IMPLEMENTED;
   StartRunning();
@@ -96,14 +81,6 @@ TEST_F(ScmControlsTest, AControlTheServiceDoesNotAcceptIsRefusedAndNotDelivered)
   sim::Settle();
   EXPECT_TRUE(TheSeen().controls.empty()) << TheSeen().controls.size() << " handled";
   EXPECT_EQ(sim::services::CurrentState(), SERVICE_RUNNING);
-}
-
-TEST_F(ScmControlsTest, PreShutdownIsDeliveredWhenAccepted) {
-  StartRunning();
-  EXPECT_EQ(sim::services::Control(SERVICE_CONTROL_PRESHUTDOWN), 0u);
-  sim::Settle();
-  EXPECT_EQ(DeliveredControls(), std::vector<DWORD>{SERVICE_CONTROL_PRESHUTDOWN});
-  EXPECT_EQ(sim::services::CurrentState(), SERVICE_STOPPED);
 }
 
 TEST_F(ScmControlsTest, ControlsThatAreNoControlsAreInvalidParameters) {

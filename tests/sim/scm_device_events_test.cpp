@@ -87,16 +87,6 @@ TEST_F(ScmDeviceEventsTest, WithoutAPathTheRecordHasItsOwnSize) {
   EXPECT_EQ(TheSeen().controls[0].name, L"");
 }
 
-TEST_F(ScmDeviceEventsTest, AnotherDeviceTypeCarriesOnlyTheHeader) {
-  TheBehaviour().registerForCodec = true;
-  StartRunning();
-  sim::services::DeliverDeviceInterfaceEvent(kCodecClass, DBT_DEVICEARRIVAL, DBT_DEVTYP_VOLUME);
-  sim::Settle();
-  ASSERT_EQ(TheSeen().controls.size(), 1u);
-  EXPECT_EQ(TheSeen().controls[0].deviceType, DBT_DEVTYP_VOLUME);
-  EXPECT_EQ(TheSeen().controls[0].dataSize, sizeof(DEV_BROADCAST_HDR));
-}
-
 TEST_F(ScmDeviceEventsTest, EventsOfAnotherClassDoNotArrive) {
   TheBehaviour().registerForCodec = true;
   StartRunning();

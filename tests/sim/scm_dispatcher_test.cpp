@@ -11,66 +11,6 @@ using ScmDispatcherTest = ScmTest;
 
 const std::wstring kQuotedPath = L"\"C:\\Program Files\\Koru Audio\\KoruAudioService.exe\"";
 
-TEST_F(ScmDispatcherTest, AConsoleStartStillGets1063) {
-  Install();
-  DWORD exitCode = sim::RunProgram(TestServiceProgram(), {});
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_TRUE(TheSeen().dispatcherReturned);
-  EXPECT_EQ(TheSeen().dispatcherResult, FALSE);
-  EXPECT_EQ(TheSeen().dispatcherError, 1063u);
-  EXPECT_EQ(TheSeen().mainThreadId, 0u) << "no service main function ran";
-  EXPECT_TRUE(sim::services::StatusHistory().empty());
-}
-
-TEST_F(ScmDispatcherTest, ANormalLifeEndsWithTheDispatcherReturningAndTheProcessEnding) {
-  TheBehaviour().entryExitCode = 7;
-  StartRunning();
-  EXPECT_TRUE(sim::ProgramAlive());
-  EXPECT_EQ(sim::services::CurrentState(), SERVICE_RUNNING);
-  EXPECT_FALSE(TheSeen().dispatcherReturned);
-  EXPECT_EQ(sim::LiveThreads(), 2) << "the dispatcher's main thread and the service main thread";
-
-  EXPECT_EQ(sim::services::Control(SERVICE_CONTROL_STOP), 0u);
-  sim::Settle();
-  EXPECT_TRUE(TheSeen().dispatcherReturned);
-  EXPECT_EQ(TheSeen().dispatcherResult, TRUE);
-  EXPECT_FALSE(sim::ProgramAlive());
-  EXPECT_EQ(sim::LastExitCode(), 7u);
-  EXPECT_EQ(sim::services::CurrentState(), SERVICE_STOPPED);
-  EXPECT_EQ(BriefHistory(),
-            (std::vector<std::string>{"START_PENDING/1/3000/0x0", "RUNNING/0/0/0x101",
-                                      "STOP_PENDING/1/1000/0x101", "STOPPED/0/0/0x101"}));
-  EXPECT_EQ(DeliveredControls(), std::vector<DWORD>{SERVICE_CONTROL_STOP});
-  EXPECT_TRUE(sim::Problems().empty()) << ::testing::PrintToString(sim::Problems());
-}
-
-TEST_F(ScmDispatcherTest, TheHistoryKeepsEveryFieldOfEveryReportWithItsProcess) {
-  TheBehaviour().stopExitCode = ERROR_GEN_FAILURE;
-  sim::SetNextProcessId(2412);
-  StartRunning();
-  sim::services::Control(SERVICE_CONTROL_STOP);
-  sim::Settle();
-  std::vector<sim::services::StatusReport> history = sim::services::StatusHistory();
-  ASSERT_EQ(history.size(), 4u);
-  for (const auto& report : history) {
-    EXPECT_EQ(report.service, kServiceName);
-    EXPECT_EQ(report.pid, 2412u);
-    EXPECT_EQ(report.status.dwServiceType, SERVICE_WIN32_OWN_PROCESS);
-    EXPECT_EQ(report.status.dwServiceSpecificExitCode, 0u);
-  }
-  EXPECT_EQ(history[3].status.dwWin32ExitCode, static_cast<DWORD>(ERROR_GEN_FAILURE));
-  EXPECT_EQ(history[0].status.dwWin32ExitCode, 0u);
-  ASSERT_TRUE(sim::services::LastStatus().has_value());
-  EXPECT_EQ(Brief(*sim::services::LastStatus()), "STOPPED/0/0/0x101");
-}
-
-TEST_F(ScmDispatcherTest, TheServiceMainRunsOnItsOwnThreadWithTheServiceName) {
-  StartRunning();
-  EXPECT_EQ(TheSeen().mainArguments, std::vector<std::wstring>{kServiceName});
-  EXPECT_NE(TheSeen().mainThreadId, 0u);
-  EXPECT_NE(TheSeen().mainThreadId, TheSeen().entryThreadId);
-}
-
 TEST_F(ScmDispatcherTest, TheEntryGetsTheRegisteredImageAndArguments) {
   Install(SERVICE_DEMAND_START, kQuotedPath + L" -x  two");
   ASSERT_EQ(sim::services::Start(kServiceName, TestServiceProgram()), 0u);

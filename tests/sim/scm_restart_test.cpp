@@ -68,14 +68,6 @@ TEST_F(ScmRestartTest, ADemandStartServiceIsNotStartedAtBoot) {
   EXPECT_EQ(sim::services::StatusHistory().size(), 4u) << "the old life's stop, nothing new";
 }
 
-TEST_F(ScmRestartTest, ABootWithoutARunningServiceStartsTheAutoStartOnes) {
-  Install(SERVICE_AUTO_START);
-  sim::services::Restart(TestServiceProgram());
-  sim::Settle();
-  EXPECT_EQ(sim::services::CurrentState(), SERVICE_RUNNING);
-  EXPECT_TRUE(sim::services::Find(kServiceName).has_value()) << "the database stays";
-}
-
 TEST_F(ScmRestartTest, AConsoleProcessEndsAtShutdownToo) {
   Install(SERVICE_AUTO_START);
   StartProcess();

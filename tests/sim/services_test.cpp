@@ -32,51 +32,6 @@ class Services : public ::testing::Test {
   }
 };
 
-TEST_F(Services, CreateServiceRecordsEveryArgument) {
-  SC_HANDLE manager = OpenManager();
-  SC_HANDLE service = CreateServiceW(manager, L"KoruHelper", L"Koru helper", SERVICE_QUERY_STATUS,
-                                     SERVICE_WIN32_SHARE_PROCESS, SERVICE_DEMAND_START,
-                                     SERVICE_ERROR_IGNORE, L"C:\\helper.exe -x", L"Audio", nullptr,
-                                     L"AudioSrv\0RpcSs\0", L".\\koru", L"secret");
-  ASSERT_NE(service, nullptr) << "error " << GetLastError();
-
-  std::optional<sim::services::Registration> found = sim::services::Find(L"koruhelper");
-  ASSERT_TRUE(found) << "names compare without regard to case";
-  EXPECT_EQ(found->name, L"KoruHelper");
-  EXPECT_EQ(found->displayName, L"Koru helper");
-  EXPECT_EQ(found->desiredAccess, static_cast<uint32_t>(SERVICE_QUERY_STATUS));
-  EXPECT_EQ(found->serviceType, static_cast<uint32_t>(SERVICE_WIN32_SHARE_PROCESS));
-  EXPECT_EQ(found->startType, static_cast<uint32_t>(SERVICE_DEMAND_START));
-  EXPECT_EQ(found->errorControl, static_cast<uint32_t>(SERVICE_ERROR_IGNORE));
-  EXPECT_EQ(found->binaryPath, L"C:\\helper.exe -x");
-  EXPECT_EQ(found->loadOrderGroup, std::optional<std::wstring>(L"Audio"));
-  EXPECT_FALSE(found->tagIdRequested);
-  EXPECT_EQ(found->dependencies,
-            std::optional<std::wstring>(std::wstring(L"AudioSrv\0RpcSs\0", 15)));
-  EXPECT_EQ(found->startName, std::optional<std::wstring>(L".\\koru"));
-  EXPECT_EQ(found->password, std::optional<std::wstring>(L"secret"));
-
-  EXPECT_TRUE(CloseServiceHandle(service));
-  EXPECT_TRUE(CloseServiceHandle(manager));
-  EXPECT_TRUE(sim::HandleFaults().empty()) << sim::HandleFaults().front();
-}
-
-TEST_F(Services, TheInstallersRegistration) {
-  SC_HANDLE manager = OpenManager();
-  SC_HANDLE service = Install(manager);
-  ASSERT_NE(service, nullptr) << "error " << GetLastError();
-  ASSERT_EQ(sim::services::All().size(), 1u);
-  const sim::services::Registration& registration = sim::services::All().front();
-  EXPECT_EQ(registration.binaryPath, kPath) << "kept exactly, without quotes";
-  EXPECT_EQ(registration.startType, static_cast<uint32_t>(SERVICE_AUTO_START));
-  EXPECT_FALSE(registration.loadOrderGroup);
-  EXPECT_FALSE(registration.dependencies);
-  EXPECT_FALSE(registration.startName) << "LocalSystem";
-  EXPECT_FALSE(registration.password);
-  CloseServiceHandle(service);
-  CloseServiceHandle(manager);
-}
-
 TEST_F(Services, ASecondRegistrationOfTheSameNameIsRefused) {
   SC_HANDLE manager = OpenManager();
   SC_HANDLE first = Install(manager);

@@ -53,13 +53,6 @@ TEST_F(LaunchTest, StructuresHaveTheirSixtyFourBitSizes) {
   EXPECT_EQ(sizeof(PROCESS_INFORMATION), 24u);
 }
 
-TEST_F(LaunchTest, AQuotedProgramIsTakenAsItStands) {
-  sim::sessions::AddFile(L"C:\\Program.exe");
-  EXPECT_EQ(Start(L"\"" + std::wstring(kSwitchWindow) + L"\" 1"), 0u);
-  EXPECT_EQ(LastProgram(), kSwitchWindow);
-  EXPECT_FALSE(sim::sessions::Running(L"C:\\Program.exe"));
-}
-
 TEST_F(LaunchTest, AnUnquotedPathWithBlanksTriesEachPrefix) {
   std::wstring line = std::wstring(kSwitchWindow) + L" 1";
   // Nothing planted: the shortest prefix that exists is the popup itself.
@@ -89,24 +82,6 @@ TEST_F(LaunchTest, ExeIsAppendedOnlyWithoutAnExtension) {
   EXPECT_EQ(Start(L"   "), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(LaunchTest, TheDefaultFilesFollowTheModulePath) {
-  sim::SetModulePath(L"D:\\Koru\\KoruAudioService.exe");
-  EXPECT_TRUE(sim::sessions::FileExists(L"d:\\koru\\ChimeWindow.exe"));
-  EXPECT_TRUE(sim::sessions::FileExists(L"D:\\Koru\\KoruAudioService.exe"));
-  EXPECT_FALSE(sim::sessions::FileExists(kSwitchWindow));
-  EXPECT_EQ(Start(L"\"D:\\Koru\\KoruPopupWindow.exe\""), 0u);
-}
-
-TEST_F(LaunchTest, AnApplicationNameNeedsItsExtension) {
-  sim::sessions::AddFile(L"C:\\Tools\\run.exe");
-  EXPECT_EQ(Start(L"ignored words", nullptr, CREATE_UNICODE_ENVIRONMENT, L"C:\\Tools\\run.exe"),
-            0u);
-  EXPECT_EQ(LastProgram(), L"C:\\Tools\\run.exe");
-  ASSERT_TRUE(sim::sessions::Launches().back().applicationName.has_value());
-  EXPECT_EQ(Start(L"x", nullptr, CREATE_UNICODE_ENVIRONMENT, L"C:\\Tools\\run"),
-            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
 TEST_F(LaunchTest, AnImpersonationTokenIsRefused) {
   HANDLE impersonation = nullptr;
   ASSERT_TRUE(DuplicateTokenEx(token_, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
@@ -127,46 +102,6 @@ TEST_F(LaunchTest, AMachineBlockNeedsTheUnicodeFlag) {
   EXPECT_EQ(Start(line, block), 0u);
   EXPECT_EQ(sim::sessions::Launches().back().environment, sim::sessions::Environment::ConsoleUser);
   EXPECT_TRUE(DestroyEnvironmentBlock(block));
-}
-
-TEST_F(LaunchTest, EveryArgumentIsRecorded) {
-  wchar_t desktop[] = L"WinSta0\\Default";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.lpDesktop = desktop;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  std::wstring line = L"\"" + std::wstring(kSwitchWindow) + L"\" 0";
-  PROCESS_INFORMATION launched = {};
-  ASSERT_TRUE(CreateProcessAsUserW(token_, nullptr, line.data(), nullptr, nullptr, TRUE, 0x430,
-                                   nullptr, nullptr, &startup, &launched));
-  opened_ = {launched.hProcess, launched.hThread};
-  ASSERT_EQ(sim::sessions::Launches().size(), 1u);
-  const sim::sessions::Launch& launch = sim::sessions::Launches()[0];
-  EXPECT_EQ(launch.pid, launched.dwProcessId);
-  EXPECT_NE(launched.dwThreadId, 0u);
-  EXPECT_EQ(launch.commandLine, line);
-  EXPECT_FALSE(launch.applicationName.has_value());
-  EXPECT_EQ(launch.user, sim::sessions::TokenUser::ConsoleUser);
-  EXPECT_EQ(launch.session, 1u);
-  EXPECT_EQ(launch.desktop.value_or(L"(none)"), L"WinSta0\\Default");
-  EXPECT_EQ(launch.environment, sim::sessions::Environment::None);
-  EXPECT_EQ(launch.creationFlags, 0x430u);
-  EXPECT_EQ(launch.startupSize, 104u);
-  EXPECT_EQ(launch.startupFlags, 1u);
-  EXPECT_EQ(launch.showWindow, 0);
-  EXPECT_TRUE(launch.inheritHandles);
-}
-
-TEST_F(LaunchTest, TheStartedProgramHasTheTokenItWasStartedWith) {
-  ASSERT_EQ(Start(L"\"" + std::wstring(kSwitchWindow) + L"\""), 0u);
-  HANDLE popupToken = nullptr;
-  ASSERT_TRUE(OpenProcessToken(opened_[0], TOKEN_QUERY, &popupToken));
-  DWORD session = kPoison;
-  DWORD length = 0;
-  EXPECT_TRUE(GetTokenInformation(popupToken, TokenSessionId, &session, sizeof session, &length));
-  EXPECT_EQ(session, 1u);
-  EXPECT_TRUE(CloseHandle(popupToken));
 }
 
 TEST_F(LaunchTest, FailedLaunchesAreNotRecorded) {

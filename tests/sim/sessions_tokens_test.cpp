@@ -25,16 +25,6 @@ TOKEN_TYPE TypeOf(HANDLE token) {
   return type;
 }
 
-TEST_F(SessionTest, ANewMachineHasConsoleSessionOneWithAUser) {
-  StartProcess();
-  EXPECT_EQ(WTSGetActiveConsoleSessionId(), 1u);
-  HANDLE token = nullptr;
-  EXPECT_TRUE(WTSQueryUserToken(1, &token));
-  EXPECT_EQ(SessionOf(token), 1u);
-  EXPECT_EQ(TypeOf(token), TokenPrimary);
-  EXPECT_TRUE(CloseHandle(token));
-}
-
 TEST_F(SessionTest, NoConsoleSessionReadsAsAllBitsSet) {
   StartProcess();
   sim::sessions::SetConsole(sim::sessions::kNoConsoleSession, true);
@@ -69,42 +59,6 @@ TEST_F(SessionTest, UserTokenNeedsAUserInAnExistingSession) {
   EXPECT_TRUE(CloseHandle(token));
 }
 
-TEST_F(SessionTest, TheServiceTokenIsInSessionZeroAndItsDuplicateCanMove) {
-  StartProcess();
-  HANDLE own = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
-  EXPECT_EQ(SessionOf(own), 0u);
-  HANDLE duplicate = nullptr;
-  ASSERT_TRUE(DuplicateTokenEx(own, TOKEN_ALL_ACCESS, nullptr, SecurityIdentification, TokenPrimary,
-                               &duplicate));
-  DWORD session = 3;
-  EXPECT_TRUE(SetTokenInformation(duplicate, TokenSessionId, &session, sizeof session));
-  EXPECT_EQ(SessionOf(duplicate), 3u);
-  EXPECT_EQ(SessionOf(own), 0u) << "the original keeps its session";
-  EXPECT_TRUE(CloseHandle(duplicate));
-  EXPECT_TRUE(CloseHandle(own));
-}
-
-TEST_F(SessionTest, TokenInformationChecksClassAndSize) {
-  StartProcess();
-  HANDLE token = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-  WORD small = 0;
-  SetLastError(kPoison);
-  EXPECT_FALSE(SetTokenInformation(token, TokenSessionId, &small, sizeof small));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  DWORD session = 0;
-  SetLastError(kPoison);
-  EXPECT_FALSE(SetTokenInformation(token, TokenOwner, &session, sizeof session));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
-  DWORD needed = 0;
-  SetLastError(kPoison);
-  EXPECT_FALSE(GetTokenInformation(token, TokenSessionId, &small, sizeof small, &needed));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-  EXPECT_EQ(needed, sizeof(DWORD));
-  EXPECT_TRUE(CloseHandle(token));
-}
-
 TEST_F(SessionTest, DuplicateKeepsTheUserAndTakesTheNewType) {
   StartProcess();
   HANDLE user = nullptr;
@@ -121,19 +75,6 @@ TEST_F(SessionTest, DuplicateKeepsTheUserAndTakesTheNewType) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_IMPERSONATION_LEVEL));
   EXPECT_TRUE(CloseHandle(impersonation));
   EXPECT_TRUE(CloseHandle(user));
-}
-
-TEST_F(SessionTest, TokensAreHandlesOfTheirOwnKind) {
-  StartProcess();
-  HANDLE semaphore = CreateSemaphoreW(nullptr, 0, 1, nullptr);
-  DWORD session = 0;
-  SetLastError(kPoison);
-  EXPECT_FALSE(SetTokenInformation(semaphore, TokenSessionId, &session, sizeof session));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-  ASSERT_EQ(sim::HandleFaults().size(), 1u);
-  EXPECT_NE(sim::HandleFaults()[0].find("has kind Semaphore, not Token"), std::string::npos)
-      << sim::HandleFaults()[0];
-  EXPECT_TRUE(CloseHandle(semaphore));
 }
 
 // ---- environment blocks ----------------------------------------------------------

@@ -252,23 +252,6 @@ TEST_F(SetupApiTest, MissingLocationIsInvalidData) {
   SetupDiDestroyDeviceInfoList(set);
 }
 
-TEST_F(SetupApiTest, LocationOfADeviceThatHasOne) {
-  sim::codec::Present(sim::codec::DEFAULT_PATH, sim::codec::DEFAULT_NAME,
-                      L"Internal High Definition Audio Bus");
-  HDEVINFO set = CodecSet();
-  SP_DEVICE_INTERFACE_DATA interface;
-  SP_DEVINFO_DATA device;
-  Member(set, 0, interface, device);
-  WCHAR text[64] = {};
-  DWORD required = kPoison;
-  EXPECT_TRUE(SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_LOCATION_INFORMATION, nullptr,
-                                                reinterpret_cast<PBYTE>(text), sizeof text,
-                                                &required));
-  EXPECT_EQ(std::wstring(text), L"Internal High Definition Audio Bus");
-  EXPECT_EQ(required, 35 * sizeof(WCHAR));
-  SetupDiDestroyDeviceInfoList(set);
-}
-
 TEST_F(SetupApiTest, PropertyRefusesAWrongDeviceDataSize) {
   HDEVINFO set = CodecSet();
   SP_DEVICE_INTERFACE_DATA interface;

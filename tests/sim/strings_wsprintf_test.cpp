@@ -82,14 +82,6 @@ TEST(StringsWsprintfW, WidthFlagsAndPrecision) {
   EXPECT_EQ(L"42", W(FormatW(L"%1d", 42))) << "a width smaller than the text";
 }
 
-TEST(StringsWsprintfW, TheTraceLineFrame) {
-  EXPECT_EQ(L"09:04:05.007 [1312] KoruAudioService Thread_1 terminate\n",
-            W(FormatW(L"%02d:%02d:%02d.%03d [%d] %s %s\n", 9, 4, 5, 7, 1312, L"KoruAudioService",
-                      L"Thread_1 terminate")));
-  EXPECT_EQ(L"00:00:00.000", W(FormatW(L"%02d:%02d:%02d.%03d", 0, 0, 0, 0)));
-  EXPECT_EQ(L"serviceVersion.version 0xff", W(FormatW(L"serviceVersion.version 0x%x", 0xFF)));
-}
-
 TEST(StringsWsprintfW, SizePrefixesUseWindowsWidths) {
   const LONG negative = -5;
   const DWORD large = 4000000000u;
