@@ -30,6 +30,14 @@ click_headphones() {
   return 1
 }
 
+# A check that failed may have left the service running; the next one
+# starts from a stopped service all the same.
+stop_service_if_running() {
+  local state
+  state=$(run_exe koru-svc.exe query "$SERVICE" | tr -d '\r')
+  grep -q '^state STOPPED ' <<<"$state" || codec__stop_service
+}
+
 screenshot() { import -window root "$LOGS/$1.png" 2>/dev/null && say "screenshot: $1.png in the logs"; }
 
 # Headphones plugged in (jack 1) with the feature word 0x1df (the default
@@ -38,6 +46,7 @@ screenshot() { import -window root "$LOGS/$1.png" 2>/dev/null && say "screenshot
 # answers it, and the service sends answer 2 on the watcher's own handle,
 # then starts the switch of the default endpoints (role 0).
 check_switch_window_click() {
+  stop_service_if_running || return 1
   codec__set_features "$CODEC_FEATURES" || return 1
   mark switch || return 1
   codec__connect 0 || return 1
@@ -75,6 +84,7 @@ JACKSTATE_NOTIFY out=1 -> pending' || return 1
 # policy-config objects), which ends the connection right there while the
 # service runs on.
 check_property_write_end() {
+  stop_service_if_running || return 1
   codec__set_features 0xFF || return 1
   codec_send state 0 && codec_send clear || return 1
   mark propertyset || return 1
