@@ -3,6 +3,7 @@
 #include <string>
 
 #include "file_error.h"
+#include "registry_bytes.h"
 #include "settings_key.h"
 #include "sim/registry.h"
 #include "values.h"
@@ -78,6 +79,7 @@ Compiled CompileRegistry(const Arguments& args) {
     return Expectation([name](Scenario&) { return ExpectMissing(name); });
   }
   if (args.Count() < 3 || !args.IsWord(1, "=")) throw FileError("expected NAME = VALUE");
+  if (IsBytesValue(args)) return CompileBytesValueExpectation(args);
   if (args.IsWord(2, "sz")) {
     args.ExpectCount(4);
     std::wstring text = Utf8ToWide(args.Text(3));
@@ -93,7 +95,8 @@ Compiled CompileRegistry(const Arguments& args) {
 void AddSettingsExpectations(VerbTable& table) {
   table.Add("registry",
             "expect registry NAME = N | expect registry NAME = sz \"TEXT\" | "
-            "expect registry NAME missing | expect registry key missing",
+            "expect registry NAME = TYPE HEX | expect registry NAME missing | "
+            "expect registry key missing",
             &CompileRegistry);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "file_error.h"
+#include "registry_bytes.h"
 #include "settings_key.h"
 #include "sim/machine.h"
 #include "sim/registry.h"
@@ -48,11 +49,13 @@ Compiled CompileRegistryDelete(const Arguments& args) {
   return SetUp([name](Scenario&) { sim::registry::DeleteValue(kSettingsKey, name); });
 }
 
-// registry NAME = N | registry NAME = sz "TEXT" | registry delete NAME
+// registry NAME = N | registry NAME = sz "TEXT" | registry NAME = TYPE HEX |
+// registry delete NAME
 Compiled CompileRegistry(const Arguments& args) {
   args.AllowKeys({});
   if (args.Count() == 2 && args.IsWord(0, "delete")) return CompileRegistryDelete(args);
   if (args.Count() < 3 || !args.IsWord(1, "=")) throw FileError("expected NAME = VALUE");
+  if (IsBytesValue(args)) return CompileBytesValueStep(args);
   std::string name = ValueName(args, 0);
   if (args.IsWord(2, "sz")) {
     args.ExpectCount(4);
@@ -107,7 +110,9 @@ void AddSetUpVerbs(VerbTable& table) {
   table.Add("clock", "clock HH:MM:SS.mmm", &CompileClock);
   table.Add("pid", "pid N", &CompilePid);
   table.Add("path", "path \"C:\\\\...\\\\KoruAudioService.exe\"", &CompilePath);
-  table.Add("registry", "registry NAME = N | registry NAME = sz \"TEXT\" | registry delete NAME",
+  table.Add("registry",
+            "registry NAME = N | registry NAME = sz \"TEXT\" | registry NAME = TYPE HEX | "
+            "registry delete NAME",
             &CompileRegistry);
   table.Add("fail", "fail API [skip=K] [times=N|always] [error=CODE]", &CompileFail);
 }
