@@ -36,20 +36,6 @@ class JackProbeTest : public EndpointTest {
   }
 };
 
-TEST_F(JackProbeTest, ModeZeroListsTheAnalogRenderEndpoints) {
-  Capture("mic", {{eConnType3Point5mm, true}});
-  Capture("array", {});
-  Render("speakers", {});
-  Render("headphones", {{eConnType3Point5mm, true}});
-  StartWith(0);
-  EXPECT_EQ(Probe(0), Ids{Id("headphones")});
-  EXPECT_EQ(NewTrace(),
-            (std::vector<std::wstring>{L"To get activate render device",
-                                       L"More than one render device", L"Render ConnectionType: 1",
-                                       L"Get specified Render device: "
-                                       L"eConnType3Point5mm"}));
-}
-
 TEST_F(JackProbeTest, ModeTwoListsCaptureThenRenderWithTheCaptureSteps) {
   Capture("array", {});
   Capture("mic", {{eConnTypeOptical, true}, {eConnType3Point5mm, true}});

@@ -58,16 +58,6 @@ TEST_F(PriorityScanTest, AnHdmiEndpointUnpluggedAtStartUpIsStillRecordedAndSwitc
   EXPECT_EQ(TraceCount(L"Set HDMI as default output device"), 1u);
 }
 
-TEST_F(PriorityScanTest, WithoutHdmiPriorityTheScanStillMakesHdmiTheDefault) {
-  Laptop();
-  sim::audio::AddEndpoint("hdmi", Hdmi());
-  ASSERT_EQ(Ready(MIRRORING), S_OK);
-  EXPECT_EQ(startSwitches, (Switches{"hdmi multimedia", "hdmi communications"}));
-  EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, eMultimedia), "hdmi");
-  EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, eCommunications), "hdmi");
-  EXPECT_EQ(sim::audio::DefaultEndpoint(eRender, eConsole), "speakers") << "not switched";
-}
-
 TEST_F(PriorityScanTest, OfSeveralHdmiEndpointsEachIsSwitchedToAndTheLastRecorded) {
   Laptop();
   sim::audio::AddEndpoint("hdmi-1", Hdmi());
@@ -126,17 +116,6 @@ TEST_F(PriorityScanTest, TypeZeroRecordsNothingAndSwitchesNothing) {
   for (const std::wstring& message : startTrace) {
     EXPECT_EQ(message.find(L"PriorityConnectionType"), std::wstring::npos) << message;
   }
-}
-
-TEST_F(PriorityScanTest, ConnectedPriorityJacksAreRecordedAndMadeTheDefaults) {
-  Laptop();
-  sim::audio::AddEndpoint("dock-out", OnJacks(eRender, {{eConnTypeRCA, true}}));
-  sim::audio::AddEndpoint("dock-in", OnJacks(eCapture, {{eConnTypeRCA, true}}));
-  ASSERT_EQ(Ready(MIRRORING | RCA_PRIORITY), S_OK);
-  ExpectDockRecordedAndMadeTheDefaults();
-  EXPECT_EQ(TraceCount(L"PriorityConnectionType:4 device presented"), 2u);
-  EXPECT_EQ(TraceCount(L"Set PriorityConnectionType:4 as default output device"), 1u);
-  EXPECT_EQ(TraceCount(L"Set PriorityConnectionType:4 as default input device"), 1u);
 }
 
 TEST_F(PriorityScanTest, APriorityJackNotConnectedIsRecordedWithoutASwitch) {
