@@ -98,10 +98,11 @@ stop_machine() {
 # ---- programs -----------------------------------------------------------------
 
 # Runs one of the installed programs; stdout and stderr as Wine gives them.
+# None of them takes a minute: one that hangs is ended.
 run_exe() {
   local exe=$1
   shift
-  "$WINE" "$INSTALL_DIR_WIN\\$exe" "$@"
+  timeout --foreground -k 5 60 "$WINE" "$INSTALL_DIR_WIN\\$exe" "$@"
 }
 
 # A Unix path as the Windows programs see it (drive Z: is the root).

@@ -8,7 +8,13 @@
 #   e2e/wine/run.sh                      uses build/windows (built when missing)
 #   KORU_WINE_BUILD=DIR e2e/wine/run.sh  another Windows build directory
 #   KORU_E2E_KEEP=1                      keeps the run's prefix and logs in /tmp
+#   KORU_E2E_LIMIT_S=N                   ends the suite after N s (280)
 set -euo pipefail
+# The whole suite within a limit: at its end the suite gets SIGTERM, and its
+# trap still cleans up (--foreground keeps Ctrl+C working from a terminal).
+if [ -z "${KORU_E2E_LIMITED:-}" ]; then
+  KORU_E2E_LIMITED=1 exec timeout --foreground -k 30 "${KORU_E2E_LIMIT_S:-280}" "$0" "$@"
+fi
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 here="$root/e2e/wine"
 source "$root/tools/scripts/setup.sh"
@@ -77,7 +83,8 @@ main() {
   LOGS="$RUN/logs"
   mkdir -p "$LOGS"
   trap cleanup EXIT
-  trap 'exit 130' INT TERM
+  trap 'say "e2e: stopped by a signal (the time limit is ${KORU_E2E_LIMIT_S:-280} s)"; exit 130' \
+    INT TERM
 
   start_xvfb
   start_pulse

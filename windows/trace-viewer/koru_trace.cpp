@@ -44,7 +44,11 @@ bool OpenChannels(const TraceOptions& options, std::vector<DbwinChannel>& channe
   if (!global.Create(L"Global\\", failure)) {
     std::fwprintf(stderr, L"koru-trace: not listening on Global\\ names: %ls failed with %lu\n",
                   failure.c_str(), GetLastError());
-  } else if (!global.Existed()) {
+  } else if (global.Existed()) {
+    std::fwprintf(stderr,
+                  L"koru-trace: the Global\\ names are in use already (by another viewer, "
+                  L"or they are the session's own names, as in session 0)\n");
+  } else {
     channels.push_back(std::move(global));
   }
   return true;
@@ -70,7 +74,12 @@ int Listen(const TraceOptions& options, const std::vector<DbwinChannel>& channel
     DWORD woken = WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), FALSE,
                                          WaitTime(deadline));
     if (woken == WAIT_TIMEOUT) return options.until.empty() ? EXIT_OK : EXIT_UNTIL_MISSED;
-    if (woken == WAIT_OBJECT_0 || woken >= WAIT_OBJECT_0 + waits.size()) return EXIT_OK;
+    if (woken == WAIT_OBJECT_0) return EXIT_OK;
+    if (woken >= WAIT_OBJECT_0 + waits.size()) {
+      std::fwprintf(stderr, L"koru-trace: WaitForMultipleObjects failed with %lu\n",
+                    GetLastError());
+      return EXIT_NO_CHANNEL;
+    }
     DebugLine line = channels[woken - WAIT_OBJECT_0 - 1].Take();
     output.Print(line, options.tag);
     if (!options.until.empty() && line.text.find(options.until) != std::string::npos) {
