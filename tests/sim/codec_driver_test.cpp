@@ -41,16 +41,6 @@ using CodecDeviceTest = CodecDriverTest;
 
 // ---- the five codes and their sizes ----------------------------------------------
 
-TEST_F(CodecProtocolTest, AcknowledgementsAndMuteStateTakeOneByteIn) {
-  for (DWORD code : {FINISH_SPEAKER, FINISH_HEADPHONE, MUTESTATE_NOTIFY}) {
-    Call& call = SendAndSettle(file_, code, {1});
-    EXPECT_TRUE(call.ok) << sim::codec::CodeName(code) << " error " << call.error;
-    EXPECT_EQ(call.bytes, 0u) << sim::codec::CodeName(code);
-  }
-  EXPECT_EQ(LogLines(), (Lines{"FINISH_SPEAKER in=1 ok 0", "FINISH_HEADPHONE in=1 ok 0",
-                               "MUTESTATE_NOTIFY in=1 ok 0"}));
-}
-
 TEST_F(CodecProtocolTest, WrongSizesFailWithInvalidParameter) {
   struct Case {
     DWORD code;
@@ -78,31 +68,7 @@ TEST_F(CodecProtocolTest, UnknownCodeIsAnInvalidFunction) {
   EXPECT_EQ(LogLines(), Lines{"0x00220400 in=1 failed 1"});
 }
 
-TEST_F(CodecProtocolTest, LogKeepsCodeInputOutputSizeAndHandle) {
-  SendAndSettle(file_, FINISH_HEADPHONE, {3});
-  Notify();
-  ASSERT_EQ(sim::codec::Requests().size(), 2u);
-  const sim::codec::Request& finish = sim::codec::Requests()[0];
-  EXPECT_EQ(finish.code, FINISH_HEADPHONE);
-  EXPECT_EQ(finish.input, std::vector<uint8_t>{3});
-  EXPECT_EQ(finish.outputSize, 0u);
-  EXPECT_EQ(finish.handle, file_);
-  const sim::codec::Request& notify = sim::codec::Requests()[1];
-  EXPECT_EQ(notify.outputSize, 1u);
-  EXPECT_EQ(notify.outcome, sim::codec::Outcome::Pending);
-}
-
 // ---- jack events and the current jack state --------------------------------------
-
-TEST_F(CodecJackTest, EventsWaitFirstInFirstOut) {
-  sim::codec::Jack(1);
-  sim::codec::Jack(0);
-  EXPECT_EQ(sim::codec::QueuedJackEvents(), 2u);
-  EXPECT_EQ(Notify().output, 1);
-  EXPECT_EQ(Notify().output, 0);
-  EXPECT_FALSE(Notify().returned);
-  EXPECT_EQ(sim::codec::QueuedJackEvents(), 0u);
-}
 
 TEST_F(CodecJackTest, JackEventsOtherThanEndAndResetBecomeTheCurrentState) {
   sim::codec::Jack(2);

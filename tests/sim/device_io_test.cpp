@@ -1,6 +1,6 @@
 // Device files on the machine: opening an interface path, synchronous
 // requests carried out one at a time per handle, cancellation, closing a
-// handle under a pending request, threads ended in a request, and removal.
+// handle under a pending request, the end of the process, and removal.
 #include <string>
 
 #include "device_io_fixture.h"
@@ -18,12 +18,6 @@ using DeviceFileTest = DeviceTest;
 using DeviceRequestTest = DeviceTest;
 
 // ---- opening ---------------------------------------------------------------------
-
-TEST_F(DeviceFileTest, PathsCompareWithoutRegardToCase) {
-  HANDLE file = Open(L"\\\\?\\root#korucodec#0000#{F27CDC00-203E-4107-A503-21211537EA43}");
-  EXPECT_NE(file, INVALID_HANDLE_VALUE);
-  CloseHandle(file);
-}
 
 TEST_F(DeviceFileTest, UnknownAndAbsentPathsAreNotFound) {
   SetLastError(kPoison);
@@ -56,17 +50,6 @@ TEST_F(DeviceFileTest, OverlappedAndCreatingOpensAreRefused) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
-TEST_F(DeviceFileTest, DeviceWithoutDriverRefusesRequests) {
-  const GUID otherClass = {0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}};
-  sim::devices::AddInterface({otherClass, L"\\\\?\\OTHER#1", L"Other", std::nullopt, true});
-  HANDLE file = Open(L"\\\\?\\OTHER#1");
-  Call& call = SendAndSettle(file, MUTESTATE_NOTIFY, {1});
-  EXPECT_FALSE(call.ok);
-  EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_INVALID_FUNCTION));
-  EXPECT_EQ(LogLines(), Lines{}) << "the codec driver saw nothing";
-  CloseHandle(file);
-}
-
 // ---- one request at a time per handle -------------------------------------------
 
 TEST_F(DeviceRequestTest, RequestWaitsForTheOnePendingOnItsHandle) {
@@ -83,20 +66,6 @@ TEST_F(DeviceRequestTest, RequestWaitsForTheOnePendingOnItsHandle) {
   EXPECT_EQ(notify.output, 1);
   EXPECT_TRUE(mute.ok);
   EXPECT_EQ(LogLines(), (Lines{"JACKSTATE_NOTIFY in= ok 1", "MUTESTATE_NOTIFY in=1 ok 0"}));
-  CloseHandle(file);
-}
-
-TEST_F(DeviceRequestTest, WaitingRequestsTakeTheirTurnsInArrivalOrder) {
-  HANDLE file = Open();
-  SendAndSettle(file, JACKSTATE_NOTIFY, {}, 1);
-  Call& first = SendAndSettle(file, FINISH_HEADPHONE, {2});
-  Call& second = SendAndSettle(file, FINISH_HEADPHONE, {3});
-  sim::codec::Jack(0);
-  sim::Settle();
-  EXPECT_TRUE(first.ok);
-  EXPECT_TRUE(second.ok);
-  EXPECT_EQ(LogLines(), (Lines{"JACKSTATE_NOTIFY in= ok 1", "FINISH_HEADPHONE in=2 ok 0",
-                               "FINISH_HEADPHONE in=3 ok 0"}));
   CloseHandle(file);
 }
 
@@ -205,20 +174,6 @@ TEST_F(DeviceRequestTest, ClosingTheHandleAbortsPendingAndWaitingRequests) {
   EXPECT_EQ(notify.error, static_cast<DWORD>(ERROR_OPERATION_ABORTED));
   EXPECT_EQ(mute.error, static_cast<DWORD>(ERROR_OPERATION_ABORTED));
   EXPECT_EQ(LogLines(), Lines{"JACKSTATE_NOTIFY in= failed 995"});
-}
-
-TEST_F(DeviceRequestTest, TerminatedThreadsRequestIsAbortedAndTheNextGoesOn) {
-  HANDLE file = Open();
-  Call& notify = NewCall(file, JACKSTATE_NOTIFY, {}, 1);
-  HANDLE thread = Send(notify);
-  sim::Settle();
-  Call& mute = SendAndSettle(file, MUTESTATE_NOTIFY, {1});
-  EXPECT_TRUE(TerminateThread(thread, 0));
-  sim::Settle();
-  EXPECT_FALSE(notify.returned) << "the thread ended inside the call";
-  EXPECT_TRUE(mute.ok);
-  EXPECT_EQ(LogLines(), (Lines{"JACKSTATE_NOTIFY in= failed 995", "MUTESTATE_NOTIFY in=1 ok 0"}));
-  CloseHandle(file);
 }
 
 TEST_F(DeviceRequestTest, ProcessEndAbortsThePendingRequest) {

@@ -213,18 +213,6 @@ TEST_F(WaitTest, WaitForAllNeedsEveryObject) {
       << "both objects were taken";
 }
 
-TEST_F(WaitTest, WaitForMultipleObjectsTimesOutAndPolls) {
-  StartProcess();
-  HANDLE handles[2] = {CreateEventW(nullptr, FALSE, FALSE, nullptr),
-                       CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  EXPECT_EQ(WaitForMultipleObjects(2, handles, FALSE, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  DWORD result = kPoison;
-  sim::StartThread([&] { result = WaitForMultipleObjects(2, handles, TRUE, 200); });
-  sim::Settle();
-  EXPECT_EQ(result, static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_EQ(sim::NowMs(), 200u);
-}
-
 TEST_F(WaitTest, BadArgumentsFailTheWait) {
   StartProcess();
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);

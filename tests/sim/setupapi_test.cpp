@@ -69,38 +69,6 @@ void SetupApiTest::Member(HDEVINFO set, DWORD index, SP_DEVICE_INTERFACE_DATA& i
 
 // ---- sets and enumeration ------------------------------------------------------
 
-TEST_F(SetupApiTest, SetListsThePresentInterfacesOfItsClassInOrder) {
-  sim::codec::Present(kSecondPath, L"Second");
-  sim::devices::AddInterface({kOtherClass, L"\\\\?\\OTHER#1", L"Other", std::nullopt, true});
-  sim::devices::AddInterface(
-      {sim::codec::INTERFACE_CLASS, L"\\\\?\\ROOT#GONE", L"Gone", std::nullopt, false});
-  HDEVINFO set = CodecSet();
-  ASSERT_NE(set, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(Paths(set), (std::vector<std::wstring>{sim::codec::DEFAULT_PATH, kSecondPath}));
-  EXPECT_EQ(sim::OpenHandles()["DeviceInfoSet"], 1);
-  EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
-  EXPECT_EQ(sim::OpenHandles()["DeviceInfoSet"], 0);
-}
-
-TEST_F(SetupApiTest, WithoutPresentFlagAbsentInterfacesAreListedInactive) {
-  sim::devices::SetPresent(sim::codec::DEFAULT_PATH, false);
-  HDEVINFO set = CodecSet(DIGCF_DEVICEINTERFACE);
-  SP_DEVICE_INTERFACE_DATA interface = InterfaceData();
-  interface.Flags = kPoison;
-  ASSERT_TRUE(
-      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface));
-  EXPECT_EQ(interface.Flags, 0u) << "an absent interface is not SPINT_ACTIVE";
-  EXPECT_EQ(interface.InterfaceClassGuid, sim::codec::INTERFACE_CLASS);
-  SetupDiDestroyDeviceInfoList(set);
-
-  set = CodecSet();
-  SetLastError(kPoison);
-  EXPECT_FALSE(
-      SetupDiEnumDeviceInterfaces(set, nullptr, &sim::codec::INTERFACE_CLASS, 0, &interface));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
-  SetupDiDestroyDeviceInfoList(set);
-}
-
 TEST_F(SetupApiTest, ASetIsASnapshotOfItsMoment) {
   HDEVINFO set = CodecSet();
   sim::codec::Present(kSecondPath, L"Second");

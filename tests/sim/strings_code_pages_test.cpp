@@ -62,20 +62,6 @@ TEST(StringsWindows1252, EveryByteRoundTrips) {
   EXPECT_EQ(FALSE, usedDefault);
 }
 
-TEST(StringsWindows1252, WideToNarrowUsesTheDefaultCharacter) {
-  const std::wstring text = L"\u20ac\u00e9\u03a9\u0080";
-  char bytes[8] = {};
-  BOOL usedDefault = FALSE;
-  EXPECT_EQ(4, WideCharToMultiByte(CP_ACP, 0, text.data(), 4, bytes, 8, nullptr, &usedDefault));
-  EXPECT_EQ(std::string("\x80\xE9??"), std::string(bytes, 4));
-  EXPECT_EQ(TRUE, usedDefault);
-
-  const char star = '*';
-  EXPECT_EQ(
-      4, WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, text.data(), 4, bytes, 8, &star, nullptr));
-  EXPECT_EQ(std::string("\x80\xE9**"), std::string(bytes, 4));
-}
-
 TEST(StringsUtf8, RoundTrip) {
   const std::string utf8 = "h\xC3\xA9llo \xE2\x82\xAC \xF0\x9F\x8E\xA7";
   const std::wstring wide = L"h\u00e9llo \u20ac \U0001F3A7";

@@ -1,4 +1,4 @@
-// lstrcmpiW, lstrcmpW, lstrlenW and StrCmpCW.
+// lstrcmpiW and StrCmpCW, the comparisons the service makes.
 #include <gtest/gtest.h>
 
 #include "sim/win32/strings.h"
@@ -24,23 +24,6 @@ TEST(StringsLstrcmpiW, NullSortsFirst) {
   EXPECT_EQ(0, lstrcmpiW(nullptr, nullptr));
   EXPECT_EQ(-1, lstrcmpiW(nullptr, L""));
   EXPECT_EQ(1, lstrcmpiW(L"install", nullptr));
-}
-
-TEST(StringsLstrcmpW, OrdersByLettersFirstThenLowerCaseBeforeUpper) {
-  EXPECT_EQ(0, lstrcmpW(L"install", L"install"));
-  EXPECT_EQ(-1, lstrcmpW(L"install", L"INSTALL"));
-  EXPECT_EQ(1, lstrcmpW(L"Install", L"install"));
-  EXPECT_EQ(-1, lstrcmpW(L"A", L"b")) << "not by code: 'A' is 0x41, 'b' is 0x62";
-  EXPECT_EQ(-1, lstrcmpW(L"a", L"B"));
-  EXPECT_EQ(1, lstrcmpW(L"ab", L"Aa")) << "the letters decide before the case";
-  EXPECT_EQ(-1, lstrcmpW(nullptr, L"a"));
-  EXPECT_EQ(0, lstrcmpW(nullptr, nullptr));
-}
-
-TEST(StringsLstrlenW, CountsUpToTheTerminator) {
-  EXPECT_EQ(0, lstrlenW(nullptr));
-  EXPECT_EQ(0, lstrlenW(L""));
-  EXPECT_EQ(7, lstrlenW(L"install"));
 }
 
 TEST(StringsStrCmpCW, ComparesCodeUnitsExactly) {
