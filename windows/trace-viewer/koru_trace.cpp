@@ -112,6 +112,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::fwprintf(stderr, L"koru-trace: listening on %zu set(s) of debug-output names\n",
                 channels.size());
+  std::fflush(stderr);
   int code = Listen(options, channels, output);
   SetConsoleCtrlHandler(OnConsoleControl, FALSE);
   return code;
