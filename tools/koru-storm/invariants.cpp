@@ -20,14 +20,16 @@ std::string Listed(const std::vector<std::string>& lines) {
   return text;
 }
 
-std::optional<Violation> Audits() {
+std::optional<Violation> Audits(bool processEnded) {
   if (!sim::HandleFaults().empty()) {
     return Violation{"no handle closed twice, used after close or used as the wrong kind",
                      Listed(sim::HandleFaults()), "expect handles clean"};
   }
   std::vector<std::string> com = sim::com::Faults();
-  std::vector<std::string> left = sim::com::LeftByEndedProcesses();
-  com.insert(com.end(), left.begin(), left.end());
+  if (processEnded) {
+    std::vector<std::string> left = sim::com::LeftByEndedProcesses();
+    com.insert(com.end(), left.begin(), left.end());
+  }
   if (!com.empty()) {
     return Violation{"no COM reference misused, none left by an ended process", Listed(com),
                      "expect com clean"};
@@ -81,8 +83,15 @@ std::optional<Violation> NoneBusy() {
 
 }  // namespace
 
-std::optional<Violation> BrokenInvariant(bool settled) {
-  if (auto violation = Audits()) return violation;
+bool Invariants::ProcessEnded() {
+  uint32_t last = sim::LastProcessId();
+  if (last == lastEnded_) return false;
+  lastEnded_ = last;
+  return true;
+}
+
+std::optional<Violation> Invariants::Broken(bool settled) {
+  if (auto violation = Audits(ProcessEnded())) return violation;
   if (auto violation = ConnectorThreads()) return violation;
   if (auto violation = StoredSettings()) return violation;
   if (settled) return NoneBusy();

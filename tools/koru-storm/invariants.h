@@ -1,6 +1,7 @@
 // What must hold after every step of a storm, whatever happened before.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,18 @@ struct Violation {
 // The audits (handles, COM, the machine's own problems), at most one
 // connector thread, the stored volumes and mutes in their range, and, once
 // the machine has settled, no thread of the service still busy.
-std::optional<Violation> BrokenInvariant(bool settled);
+class Invariants {
+ public:
+  std::optional<Violation> Broken(bool settled);
+
+ private:
+  // Whether a service process has ended since the last look. The COM
+  // objects that ended processes left are looked for only then: the
+  // machine keeps every object until Reset, so the list takes longer to
+  // walk as the storm goes on.
+  bool ProcessEnded();
+
+  uint32_t lastEnded_ = 0;
+};
 
 }  // namespace koru::storm

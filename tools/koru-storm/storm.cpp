@@ -65,7 +65,7 @@ class Storm {
     Played played = PlayStep(line, scenario_);
     record_ << played.recorded << "\n";
     record_.flush();
-    if (!played.violation) played.violation = BrokenInvariant(played.settled);
+    if (!played.violation) played.violation = invariants_.Broken(played.settled);
     if (!played.violation) return true;
     result_.violation = played.violation;
     result_.failingStep = played.recorded;
@@ -76,7 +76,7 @@ class Storm {
   // The end of the run, as koru-sim ends a scenario.
   void End() {
     if (sim::ProgramAlive()) sim::EndProgram();
-    result_.violation = BrokenInvariant(false);
+    result_.violation = invariants_.Broken(false);
     if (!result_.violation) return;
     result_.failingStep = "(the end of the run: the service process ended)";
     record_ << "# then, at the end of the run, the service process ends\n";
@@ -88,6 +88,7 @@ class Storm {
  private:
   std::ostream& record_;
   scn::Scenario scenario_;
+  Invariants invariants_;
   StormResult result_;
 };
 
