@@ -18,7 +18,7 @@ check_install() {
   expect_line "$config" "account=LocalSystem" || return 1
 
   local settings name value
-  settings=$("$WINE" reg query 'HKEY_CLASSES_ROOT\KoruAudio' 2>/dev/null | tr -d '\r') || return 1
+  settings=$(run_wine reg query 'HKEY_CLASSES_ROOT\KoruAudio' 2>/dev/null | tr -d '\r') || return 1
   say "$settings"
   while read -r name value; do
     grep -qE "^ +$name +REG_DWORD +$value\$" <<<"$settings" ||
@@ -43,13 +43,14 @@ states_of() { sed -n -E 's/^state ([A-Z_]+) .*/\1/p' <<<"$1" | tr '\n' ' '; }
 # The poller may miss a short state, so what it saw must be in the order of
 # the service's life, and the final state must be there.
 expect_state_order() {
-  local seen=$1 final=$2 order="START_PENDING RUNNING STOP_PENDING STOPPED" rank=-1 s i
+  local seen=$1 final=$2 order="START_PENDING RUNNING STOP_PENDING STOPPED" rank=-1 s o i
   for s in $seen; do
     i=0
     for o in $order; do
       [ "$o" = "$s" ] && break
       i=$((i + 1))
     done
+    [ "$i" -lt 4 ] || { say "state $s is none of $order"; return 1; }
     [ "$i" -gt "$rank" ] || { say "state $s out of order in: $seen"; return 1; }
     rank=$i
   done

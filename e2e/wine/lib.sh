@@ -92,19 +92,26 @@ stop_machine() {
     "$WINESERVER" -k 2>/dev/null || true
     timeout 20 "$WINESERVER" -w 2>/dev/null || true
   fi
-  [ -n "${PULSE_PID:-}" ] && kill "$PULSE_PID" 2>/dev/null || true
+  if [ -n "${PULSE_PID:-}" ]; then
+    kill "$PULSE_PID" 2>/dev/null || true
+  elif [ -n "${PULSE_RUNTIME_PATH:-}" ]; then
+    HOME="$RUN/home" pulseaudio --kill 2>/dev/null || true
+  fi
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
 }
 
 # ---- programs -----------------------------------------------------------------
 
-# Runs one of the installed programs; stdout and stderr as Wine gives them.
-# None of them takes a minute: one that hangs is ended.
+# Runs a Windows program; stdout and stderr as Wine gives them. None of the
+# suite's takes a minute: one that hangs is ended.
+run_wine() { timeout --foreground -k 5 60 "$WINE" "$@"; }
+
+# Runs one of the installed programs.
 run_exe() {
   local exe=$1
   shift
-  timeout --foreground -k 5 60 "$WINE" "$INSTALL_DIR_WIN\\$exe" "$@"
+  run_wine "$INSTALL_DIR_WIN\\$exe" "$@"
 }
 
 # A Unix path as the Windows programs see it (drive Z: is the root).
