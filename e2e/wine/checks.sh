@@ -84,10 +84,11 @@ check_start_stop() {
   say "states seen in order: $(states_of "$started")$(states_of "$stopped" | sed 's/ $//')"
 }
 
-# The trace of that start and stop: the start-up lines exactly, then the
-# stop.
+# The trace of that start and stop: the start-up lines exactly, each line
+# in the trace frame, then the stop.
 check_startup_trace() {
   expect_messages start "$here/expected/startup.txt" || return 1
+  expect_frame start || return 1
   wait_trace stop "System stop" 10 || return 1
   say "then \"System stop\" after the stop"
 }

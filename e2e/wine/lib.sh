@@ -150,6 +150,29 @@ wait_trace() {
   wait_until "$3" traced_since "$1" "$2" || { say "not traced within $3 s: \"$2\""; return 1; }
 }
 
+# Every line that the service's process wrote since marker NAME is in the
+# trace frame "hh:mm:ss.mmm [pid] KoruAudioService message" with the
+# writer's own process id. Prints the process id and the number of lines.
+expect_frame() {
+  awk -v m="koru-e2e mark $1" -v tag="$SERVICE" '
+    seen && pid == "" && match($0, / \[[0-9]+\] /) && index($0, "] " tag " ") {
+      pid = substr($1, 2, length($1) - 2)
+    }
+    seen && pid != "" && $1 == "[" pid "]" {
+      lines++
+      if ($0 !~ "^\\[" pid "\\] [0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9] \\[" pid "\\] " tag " ") {
+        if (bad < 5) print "not in the frame: " $0
+        bad++
+      }
+    }
+    index($0, m) { seen = 1 }
+    END {
+      if (pid == "") { print "no line of the service"; exit 1 }
+      if (bad) exit 1
+      print lines " lines of process " pid ", all in the frame with its own process id"
+    }' "$TRACE"
+}
+
 # Compares the first messages since marker NAME with an expected file, one
 # message per line ('#' lines are comments). Prints the difference.
 expect_messages() {
