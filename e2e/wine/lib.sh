@@ -63,9 +63,15 @@ ensure_template() {
   local new
   new=$(mktemp -d "$STATE/template.XXXXXX")
   WINEPREFIX="$new" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all \
-    "$WINE" wineboot -i >"$LOGS/template-boot.log" 2>&1
+    timeout -k 5 120 "$WINE" wineboot -i >"$LOGS/template-boot.log" 2>&1
   WINEPREFIX="$new" "$WINESERVER" -k 2>/dev/null || true
-  WINEPREFIX="$new" "$WINESERVER" -w 2>/dev/null || true
+  WINEPREFIX="$new" timeout 20 "$WINESERVER" -w 2>/dev/null || true
+  if [ ! -f "$new/system.reg" ]; then
+    say "wineboot did not prepare a prefix:"
+    tail -n 20 "$LOGS/template-boot.log"
+    rm -rf "$new"
+    return 1
+  fi
   echo "$version" >"$new/.koru-wine-version"
   # A run beside this one may have finished its template first.
   mv -T "$new" "$template" 2>/dev/null || rm -rf "$new"
