@@ -80,16 +80,6 @@ TEST_F(ValuesTest, TheCustomValueGoesToTheEffectsStoreWithFxProperty) {
   EXPECT_EQ(write->value, 1u);
 }
 
-TEST_F(ValuesTest, TheCustomValueGoesToTheEndpointStoreWithoutFxProperty) {
-  Attached();
-  OnComThread([] { serviceEndpoint->SetCustomAValue(0); });
-  std::optional<sim::audio::PropertyWrite> write =
-      sim::audio::LastPropertyWrite("speakers", CUSTOM_KEY);
-  ASSERT_TRUE(write.has_value());
-  EXPECT_FALSE(write->fxStore);
-  EXPECT_EQ(write->value, 0u);
-}
-
 TEST_F(ValuesTest, TheCustomValueFailsWithoutATraceOfItsOwn) {
   Attached();
   sim::Fail("IMMDevice::GetId", {});
