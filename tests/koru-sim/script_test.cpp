@@ -139,7 +139,7 @@ TEST(Script, NamesWhatIsWrongWithAnArgument) {
             "positional argument \"RegOpenKeyExA\" after key=value arguments");
   EXPECT_EQ(ProblemOf("registry VolumeLimit 30"),
             "expected NAME = VALUE (usage: registry NAME = N | registry NAME = sz \"TEXT\" | "
-            "registry delete NAME)");
+            "registry NAME = TYPE HEX | registry delete NAME)");
 }
 
 TEST(Script, ExpectationsNameTheirOwnUsage) {
