@@ -52,16 +52,6 @@ TEST_F(AudioPolicyRequestsTest, EverySwitchIsRecordedWithItsAnswer) {
   EXPECT_EQ(requests[3].result, E_INVALIDARG);
 }
 
-TEST_F(AudioPolicyRequestsTest, ResetForgetsTheRequests) {
-  sim::audio::AddEndpoint("speakers", {});
-  IPolicyConfigVista* switcher = NewSwitcher();
-  switcher->SetDefaultEndpoint(Id("speakers").c_str(), eConsole);
-  switcher->Release();
-  ASSERT_EQ(sim::audio::DefaultRequests().size(), 1u);
-  sim::Reset();
-  EXPECT_TRUE(sim::audio::DefaultRequests().empty());
-}
-
 TEST_F(AudioPolicyRequestsTest, AConnectorLeadingNowhereAnswersTheChosenFailure) {
   sim::audio::EndpointSpec mic;
   mic.flow = eCapture;

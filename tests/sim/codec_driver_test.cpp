@@ -142,20 +142,6 @@ TEST_F(CodecPlanTest, PlansGoBeforeQueuedJackEventsAndSkipOtherCodes) {
 
 // ---- the device coming and going --------------------------------------------------
 
-TEST_F(CodecDeviceTest, ArrivalAddsTheDefaultInterfaceWhenThereIsNone) {
-  sim::Reset();
-  sim::codec::Arrive(3);
-  std::vector<sim::devices::Interface> interfaces = sim::devices::Interfaces();
-  ASSERT_EQ(interfaces.size(), 1u);
-  EXPECT_EQ(interfaces[0].path, sim::codec::DEFAULT_PATH);
-  EXPECT_EQ(interfaces[0].description, sim::codec::DEFAULT_NAME);
-  EXPECT_TRUE(interfaces[0].present);
-  ASSERT_EQ(sim::devices::Announcements().size(), 1u);
-  EXPECT_EQ(sim::devices::Announcements()[0].event, sim::devices::Event::Arrival);
-  EXPECT_EQ(sim::devices::Announcements()[0].deviceType, 3u);
-  EXPECT_EQ(sim::devices::Announcements()[0].path, sim::codec::DEFAULT_PATH);
-}
-
 TEST_F(CodecDeviceTest, StateLivesAcrossProcessLivesUntilReset) {
   sim::codec::SetCurrentJack(1);
   sim::codec::Jack(0);

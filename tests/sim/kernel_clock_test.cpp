@@ -1,7 +1,6 @@
-// The machine's clock: the default local time, setting the time of day, tick
-// counts and the passing of virtual time.
+// The machine's clock: a reset puts the virtual clock and the local time
+// back (setting the time of day and passing midnight are scenario steps).
 #include <cstdio>
-#include <cstring>
 
 #include "kernel_fixture.h"
 
@@ -15,38 +14,6 @@ std::string Text(const SYSTEMTIME& t) {
   std::snprintf(text, sizeof text, "%04u-%02u-%02u (%u) %02u:%02u:%02u.%03u", t.wYear, t.wMonth,
                 t.wDay, t.wDayOfWeek, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
   return text;
-}
-
-TEST_F(ClockTest, DefaultLocalTimeIsNoonOfAFixedMonday) {
-  SYSTEMTIME time;
-  std::memset(&time, 0xcc, sizeof time);
-  GetLocalTime(&time);
-  EXPECT_EQ(Text(time), "2026-01-05 (1) 12:00:00.000");
-  EXPECT_EQ(Text(sim::LocalTime()), "2026-01-05 (1) 12:00:00.000");
-  SYSTEMTIME system;
-  GetSystemTime(&system);
-  EXPECT_EQ(Text(system), Text(time)) << "the machine's time zone is UTC";
-}
-
-TEST_F(ClockTest, SetLocalTimeSetsTheTimeOfDay) {
-  sim::SetLocalTime(9, 8, 7, 654);
-  SYSTEMTIME time;
-  GetLocalTime(&time);
-  EXPECT_EQ(Text(time), "2026-01-05 (1) 09:08:07.654");
-}
-
-TEST_F(ClockTest, VirtualTimeMovesLocalTimeAndTicks) {
-  StartProcess();
-  ULONGLONG ticksBefore = GetTickCount64();
-  EXPECT_GT(ticksBefore, 0u) << "the machine booted before the test";
-  sim::SetLocalTime(23, 59, 59, 500);
-  sim::StartThread([] { Sleep(1500); });
-  sim::Settle();
-  EXPECT_EQ(GetTickCount64() - ticksBefore, 1500u);
-  EXPECT_EQ(GetTickCount(), static_cast<DWORD>(GetTickCount64()));
-  SYSTEMTIME time;
-  GetLocalTime(&time);
-  EXPECT_EQ(Text(time), "2026-01-06 (2) 00:00:01.000") << "midnight rolls the date over";
 }
 
 TEST_F(ClockTest, ResetPutsTheClockBack) {

@@ -108,13 +108,6 @@ TEST_F(EventTest, ManualResetEventReleasesEveryWaiterUntilReset) {
   EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
-TEST_F(EventTest, InitiallySignalledEventSatisfiesAPoll) {
-  StartProcess();
-  HANDLE event = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-  EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_OBJECT_0));
-  EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-}
-
 TEST_F(WaitTest, TimedWaitCostsVirtualTimeOnly) {
   StartProcess();
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);

@@ -138,21 +138,6 @@ TEST_F(RegistryFile, EveryTypeAndEveryByteRoundTrips) {
   EXPECT_EQ(Read(), saved);
 }
 
-TEST_F(RegistryFile, HandWrittenFilesWithCommentsAndCrLfLoad) {
-  Write(
-      "; settings kept by hand\r\n"
-      "\r\n"
-      "[hkcr\\KoruAudio]\r\n"
-      "# a comment\r\n"
-      "\"SpeakerVolume\"=dword:0000003C\r\n"
-      "@=sz:\"caf\xC3\xA9\"\r\n"
-      "\"Bytes\"=hex(3):0a,FF\r\n");
-  ASSERT_TRUE(sim::registry::Load(file_.string()));
-  EXPECT_EQ(sim::registry::GetDword(kKeyPath, "SpeakerVolume"), 60u);
-  ExpectValue(kKeyPath, "", REG_SZ, {'c', 0, 'a', 0, 'f', 0, 0xE9, 0, 0, 0});
-  ExpectValue(kKeyPath, "Bytes", REG_BINARY, {0x0A, 0xFF});
-}
-
 TEST_F(RegistryFile, ABadFileChangesNothing) {
   const char* const bad[] = {
       "\"Orphan\"=dword:00000001\n",                         // a value before any key

@@ -170,19 +170,6 @@ TEST_F(Services, NullOrForeignHandlesAreInvalid) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(Services, RegistrationsOutliveTheProcessButNotReset) {
-  sim::StartProgram(sim::Program{&Nothing, nullptr, &Nothing});
-  SC_HANDLE manager = OpenManager();
-  CloseServiceHandle(Install(manager));
-  CloseServiceHandle(manager);
-  sim::EndProgram();
-  EXPECT_TRUE(sim::services::Find(L"KoruAudioService"));
-
-  sim::Reset();
-  EXPECT_FALSE(sim::services::Find(L"KoruAudioService"));
-  EXPECT_TRUE(sim::services::All().empty());
-}
-
 TEST_F(Services, TheDispatcherRefusesAProcessTheManagerDidNotStart) {
   SERVICE_TABLE_ENTRYW table[] = {{const_cast<LPWSTR>(L"KoruAudioService"), nullptr},
                                   {nullptr, nullptr}};
