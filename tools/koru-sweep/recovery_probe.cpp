@@ -46,12 +46,12 @@ expect ioctl FINISH_SPEAKER in=0 handle=connector
 }  // namespace
 
 void Recover(StepPlayer& player, const FaultCase& fault, Life life) {
-  // A stopped process ended within the demo; a start-pending one ends
-  // with the restart.
+  // A stopped process ended within the demo; a stalled one ends with the
+  // remedy (until then the audit sees the last process that ended).
   if (life == Life::Stopped) AuditProcessEnd(player, fault);
   const char* restoring = DocumentedRestoring(fault);
   player.PlayText(restoring != nullptr ? restoring : Restoring(life));
-  if (life == Life::StartPending) AuditProcessEnd(player, fault);
+  if (life != Life::Stopped) AuditProcessEnd(player, fault);
   Life now = ObserveLife();
   if (now != Life::Connected) {
     player.NoteFailure(std::string("not recovered from ") + LifeName(life) + ": " + LifeName(now));
