@@ -70,6 +70,8 @@ DWORD RunUntilStopped() {
 
 }  // namespace
 
+// The registration is never undone: it lives until the process ends, the
+// one handle besides the shared objects' that the audit lists at exit.
 void RegisterForCodecEvents() {
   DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
   filter.dbcc_size = sizeof(filter);
