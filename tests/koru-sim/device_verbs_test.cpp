@@ -1,13 +1,11 @@
-// The codec's steps and the driver-request expectations in koru-sim: what
-// each step changes in the machine, which requests an expectation matches
-// on which handle, what a failing one shows, and the lines the runner
-// rejects before anything runs.
+// The codec's steps and the driver-request expectations in koru-sim (what
+// each step does is seen by the scenario files): which requests an
+// expectation matches on which handle, what a failing one shows, and the
+// lines the runner rejects before anything runs.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
-#include "runner.h"
 #include "script.h"
 #include "sim/devices.h"
 #include "sim/machine.h"
@@ -62,49 +60,7 @@ class DeviceSteps : public ::testing::Test {
   Scenario scenario_;
 };
 
-// ---- the steps -------------------------------------------------------------------
-
-TEST_F(DeviceSteps, PresentAddsInterfacesWithTheirProperties) {
-  Play(R"(codec present
-codec present path="\\\\?\\ROOT#KORUCODEC#0001" name="Dock Codec" location="Dock"
-)");
-  std::vector<sim::devices::Interface> interfaces = sim::devices::Interfaces();
-  ASSERT_EQ(interfaces.size(), 2u);
-  EXPECT_EQ(interfaces[0].path, sim::codec::DEFAULT_PATH);
-  EXPECT_EQ(interfaces[0].description, sim::codec::DEFAULT_NAME);
-  EXPECT_FALSE(interfaces[0].location.has_value());
-  EXPECT_EQ(interfaces[1].path, L"\\\\?\\ROOT#KORUCODEC#0001");
-  EXPECT_EQ(interfaces[1].description, L"Dock Codec");
-  EXPECT_EQ(interfaces[1].location, L"Dock");
-}
-
-TEST_F(DeviceSteps, ArrivalAndRemovalsChangeTheSetAndAreAnnounced) {
-  Play("codec present\ncodec remove query\ncodec remove query-failed\n");
-  EXPECT_TRUE(sim::devices::Interfaces()[0].present);
-  Play("codec remove\n");
-  EXPECT_FALSE(sim::devices::Interfaces()[0].present);
-  Play("codec arrive devtype=3\n");
-  EXPECT_TRUE(sim::devices::Interfaces()[0].present);
-  const auto& announced = sim::devices::Announcements();
-  ASSERT_EQ(announced.size(), 4u);
-  EXPECT_EQ(announced[0].event, sim::devices::Event::QueryRemove);
-  EXPECT_EQ(announced[1].event, sim::devices::Event::QueryRemoveFailed);
-  EXPECT_EQ(announced[2].event, sim::devices::Event::RemoveComplete);
-  EXPECT_EQ(announced[3].event, sim::devices::Event::Arrival);
-  EXPECT_EQ(announced[3].deviceType, 3u);
-}
-
-TEST_F(DeviceSteps, DriverStepsFeedTheDriver) {
-  Play(R"(codec initial 2
-driver jack 1
-driver jack 0
-driver complete bytes=0 value=1
-driver fail error=1167
-)");
-  EXPECT_EQ(sim::codec::CurrentJack(), 0) << "the last jack event";
-  EXPECT_EQ(sim::codec::QueuedJackEvents(), 2u);
-  EXPECT_EQ(sim::codec::PlannedCompletions(), 2u);
-}
+// ---- the lines -------------------------------------------------------------------
 
 TEST_F(DeviceSteps, WrongLinesAreRefused) {
   EXPECT_NE(Refusal("codec initial 256").find("0 to 255"), std::string::npos);
