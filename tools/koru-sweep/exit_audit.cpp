@@ -12,7 +12,7 @@ namespace {
 
 // The six semaphores, the stop event and the connector thread's handle
 // (service/shared_objects.h), and the registration for the codec's device
-// events, which ends with the process: created once, never closed.
+// events (service/service_main.cpp): created once, never closed.
 const std::map<std::string, int>& KeptForLife() {
   static const std::map<std::string, int> kept = {
       {"Semaphore", 6}, {"Event", 1}, {"Thread", 1}, {"DeviceNotify", 1}};
