@@ -32,7 +32,7 @@ sim::audio::EndpointSpec Render(uint32_t formFactor, std::vector<sim::audio::Jac
 
 void ConnectorRunTest::SetUp() {
   ServiceTest::SetUp();
-  NewMachine(MachineOptions());
+  NewMachine({});
 }
 
 void ConnectorRunTest::TearDown() {
@@ -136,15 +136,6 @@ std::vector<std::string> ConnectorRunTest::NewRequests() {
   return lines;
 }
 
-std::vector<std::wstring> ConnectorRunTest::NewLaunches() {
-  const std::vector<sim::sessions::Launch>& launches = sim::sessions::Launches();
-  std::vector<std::wstring> names;
-  for (; launchMark_ < launches.size(); ++launchMark_) {
-    names.push_back(FileName(launches[launchMark_].program));
-  }
-  return names;
-}
-
 std::vector<std::wstring> ConnectorRunTest::NewTerminations() {
   std::vector<sim::sessions::Ending> endings = sim::sessions::Endings();
   std::vector<std::wstring> terminated;
@@ -159,7 +150,6 @@ std::vector<std::wstring> ConnectorRunTest::NewTerminations() {
 void ConnectorRunTest::MarkAll() {
   NewTrace();
   NewRequests();
-  NewLaunches();
   NewTerminations();
 }
 

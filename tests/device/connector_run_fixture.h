@@ -33,10 +33,8 @@ inline constexpr wchar_t LIMIT_EXE[] = L"KoruPopupWindow.exe";
 
 class ConnectorRunTest : public ServiceTest {
  protected:
-  // The laptop with the codec present, on a machine with these options; no
-  // service process yet.
+  // The laptop with the codec present; no service process yet.
   void SetUp() override;
-  virtual sim::Options MachineOptions() const { return {}; }
   // Closes the routine's thread handle, then the machine's audits.
   void TearDown() override;
   // A new machine with these options and the laptop.
@@ -72,12 +70,10 @@ class ConnectorRunTest : public ServiceTest {
   void OnComThread(const std::function<void()>& routine);
 
   // What happened since the last call of the same kind, or since
-  // StartWith: trace messages; driver requests as "NAME in=B"; the file
-  // names of the programs launched; the programs terminated by the
-  // service, as "NAME CODE".
+  // StartWith: trace messages; driver requests as "NAME in=B"; the
+  // programs terminated by the service, as "NAME CODE".
   std::vector<std::wstring> NewTrace();
   std::vector<std::string> NewRequests();
-  std::vector<std::wstring> NewLaunches();
   std::vector<std::wstring> NewTerminations();
   // Marks every log.
   void MarkAll();
@@ -93,7 +89,6 @@ class ConnectorRunTest : public ServiceTest {
   std::atomic<int> runResult_{-1};
   size_t traceMark_ = 0;
   size_t requestMark_ = 0;
-  size_t launchMark_ = 0;
   size_t endingMark_ = 0;
 };
 
