@@ -1,3 +1,37 @@
 #!/usr/bin/env bash
-# Runs the fuzz target for the given number of seconds (not built yet).
-echo "fuzz: no target yet"
+# Builds the fuzz target (the fuzz preset) and runs it for SECONDS seconds.
+#
+#   tools/scripts/fuzz.sh SECONDS [BUILD_DIR]
+#
+# The corpus grows in BUILD_DIR/fuzz-corpus, starting from the committed
+# seed corpus; an input that breaks an invariant (or crashes) is kept in
+# BUILD_DIR/fuzz-crashes and fails the script.
+set -euo pipefail
+seconds="${1:?usage: fuzz.sh SECONDS [BUILD_DIR]}"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build="${2:-$root/build/fuzz}"
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake --preset fuzz -S "$root" -B "$build"
+fi
+nice cmake --build "$build" -j2 --target koru-fuzz
+
+corpus="$build/fuzz-corpus"
+crashes="$build/fuzz-crashes"
+mkdir -p "$corpus" "$crashes"
+target="$build/tools/koru-fuzz/koru-fuzz"
+
+# The machine keeps its state for the whole process: leaks are the audits'
+# business (handles and COM objects), not LeakSanitizer's.
+status=0
+"$target" -max_total_time="$seconds" -max_len=256 -timeout=60 -detect_leaks=0 \
+  -artifact_prefix="$crashes/" -print_final_stats=1 \
+  "$corpus" "$root/tools/koru-fuzz/corpus" || status=$?
+
+if [ "$status" -ne 0 ]; then
+  reproducer="$(ls -t "$crashes"/* 2>/dev/null | head -n 1 || true)"
+  echo "fuzz: the target failed (status $status); reproducer: ${reproducer:-none written}" >&2
+  echo "fuzz: its scenario: KORU_FUZZ_SCENARIO=found.scn $target ${reproducer:-REPRODUCER}" >&2
+  echo "fuzz: then replay it with koru-sim run found.scn and the --seed it names" >&2
+  exit 1
+fi
