@@ -59,7 +59,8 @@ bool Spawn(const std::string& self, const std::vector<std::string>& args, Child&
 std::string HowItEnded(int status, bool killed, std::chrono::seconds timeout) {
   if (killed) return "hung: killed after " + std::to_string(timeout.count()) + " s";
   if (WIFSIGNALED(status)) return std::string("crashed: ") + strsignal(WTERMSIG(status));
-  return "crashed: exit status " + std::to_string(WEXITSTATUS(status));
+  // A sanitizer's report ends the process with a status of its own.
+  return "ended with exit status " + std::to_string(WEXITSTATUS(status));
 }
 
 ChildOutcome Reap(Child& child, std::chrono::seconds timeout) {
