@@ -111,7 +111,14 @@ stop_machine() {
 
 # Runs a Windows program; stdout and stderr as Wine gives them. None of the
 # suite's takes a minute: one that hangs is ended.
-run_wine() { timeout --foreground -k 5 60 "$WINE" "$@"; }
+# An exit code other than 0 is noted on stderr (a check's log), since a
+# caller may keep only the program's output.
+run_wine() {
+  local code=0
+  timeout --foreground -k 5 60 "$WINE" "$@" || code=$?
+  [ "$code" -eq 0 ] || say "(wine $* exited with $code)" >&2
+  return "$code"
+}
 
 # Runs one of the installed programs.
 run_exe() {

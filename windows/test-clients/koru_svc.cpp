@@ -42,6 +42,9 @@ int RunWithName(const wchar_t* command, const wchar_t* name, const wchar_t* extr
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Unbuffered, so that a reader sees each state when it is printed and
+  // nothing is lost if the client is ended.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc == 3 && std::wcscmp(argv[1], L"trace") == 0) {
     OutputDebugStringW(argv[2]);
     return 0;

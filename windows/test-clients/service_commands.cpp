@@ -74,7 +74,6 @@ void PrintState(const SERVICE_STATUS_PROCESS& status) {
   std::printf("state %s checkpoint=%lu hint=%lu controls=0x%lx exit=%lu\n",
               StateName(status.dwCurrentState), status.dwCheckPoint, status.dwWaitHint,
               status.dwControlsAccepted, status.dwWin32ExitCode);
-  std::fflush(stdout);
 }
 
 // Polls every few milliseconds and prints each state when it changes; a
