@@ -3,7 +3,7 @@
 // process with a chosen feature word whose shared objects and endpoint side
 // are as the service main function leaves them; the routine on a thread of
 // its own with a snapshot of the endpoint object, driven through the
-// simulated driver, and what it traced, sent, launched and ended.
+// simulated driver, and what it traced, sent and ended.
 #pragma once
 
 #include <atomic>

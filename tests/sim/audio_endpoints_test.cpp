@@ -1,5 +1,5 @@
 // Endpoints of the simulated audio stack: ids, enumeration by flow and
-// state, defaults, devices and their property stores.
+// state, the default when there is none, devices and missing properties.
 #include <regex>
 
 #include "audio_fixture.h"

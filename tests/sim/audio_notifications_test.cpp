@@ -1,4 +1,4 @@
-// Device notifications of the simulated audio stack: defaults, states,
+// Device notifications of the simulated audio stack: defaults, refusals,
 // arrivals, removals and property writes, delivered on the machine's own
 // thread after the call that caused them.
 #include "audio_fixture.h"

@@ -1,7 +1,6 @@
-// The simulated codec driver: its five control codes and their buffer
-// sizes, the jack-state request held until a jack event, the start-up query
-// answered from the current jack state, planned completions and failures,
-// arrival and removal, and the log of what it received.
+// The simulated codec driver: wrong buffer sizes and codes, the current jack
+// state, the oldest request served first, planned completions and failures,
+// and what lives across process lives.
 #include <string>
 
 #include "device_io_fixture.h"

@@ -1,5 +1,5 @@
-// The simulated debug output: lines in call order with the writing
-// process's id, the ANSI variant, the recorder switch and the echo.
+// The simulated debug output: null and empty strings, the recorder switch
+// and the echo.
 #include <gtest/gtest.h>
 
 #include "sim/machine.h"

@@ -1,5 +1,5 @@
-// The simulated event log: sources as handles, records with their strings
-// and the process that wrote them, and a log that can be unavailable.
+// The simulated event log: sources as handles, a log that can be
+// unavailable, and the recorder switch.
 #include <gtest/gtest.h>
 
 #include "sim/machine.h"

@@ -1,6 +1,6 @@
-// The life of the service process on the simulated machine: start-up
-// routine, entry point, exit sequence, exit code and the audits taken when
-// the process ends.
+// The life of the service process on the simulated machine: the audits
+// taken when it ends, threads unwound, the exit sequence skipped by
+// TerminateProcess, and the module path cut as Windows cuts it.
 #include <string>
 #include <vector>
 

@@ -1,6 +1,6 @@
 // The registry's text file: every type and every byte survives a save and a
-// load, the file reads the way it is documented, and a bad file changes
-// nothing.
+// load, the file reads the way it is documented, a bad file changes
+// nothing, and a load replaces the keys open handles refer to.
 #include <gtest/gtest.h>
 
 #include <filesystem>

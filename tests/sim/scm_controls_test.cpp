@@ -1,6 +1,7 @@
 // Controls of the simulated service control manager: one at a time on the
-// process's main thread, interrogate always delivered, and the controls that
-// Windows refuses without delivering them.
+// process's main thread in seeded orders, the handler's result, interrogate
+// always delivered, and the controls that Windows refuses without
+// delivering them.
 #include "scm_fixture.h"
 
 namespace sim_test::scm {

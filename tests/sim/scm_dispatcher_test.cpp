@@ -1,7 +1,7 @@
-// The dispatcher of the simulated service control manager: a service's life
-// from start to stop, the service main function on a thread of its own, the
-// handler's registration, the status reports and the starts the manager
-// refuses.
+// The dispatcher of the simulated service control manager (a service's
+// normal life is a scenario step): the entry's arguments, the handler's
+// registration, refused status reports, pending starts, processes that end
+// without STOPPED, and the starts the manager refuses.
 #include "scm_fixture.h"
 
 namespace sim_test::scm {

@@ -1,6 +1,6 @@
 // The machine's shutdown and boot: pre-shutdown for a service that accepts
 // it, bounded by the pre-shutdown time-out, the end of the old process and
-// the start of every auto-start service.
+// no start for a demand-start service.
 #include "scm_fixture.h"
 
 namespace sim_test::scm {

@@ -1,6 +1,6 @@
-// The simulated service control manager: opening it, registering services,
-// closing its handles, and the dispatcher's answer to a process that it
-// did not start.
+// The simulated service control manager: opening it, the registrations it
+// refuses, closing its handles, and the dispatcher's answer to a process
+// that it did not start.
 #include <gtest/gtest.h>
 
 #include "sim/machine.h"

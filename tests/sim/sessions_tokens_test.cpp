@@ -1,5 +1,5 @@
-// The console session, the tokens of the service and of the console user,
-// and environment blocks.
+// The console session, the console user's token and its duplicates, and
+// environment blocks.
 #include "kernel_fixture.h"
 #include "sim/sessions.h"
 

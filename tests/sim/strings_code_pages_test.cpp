@@ -1,5 +1,5 @@
-// MultiByteToWideChar and WideCharToMultiByte: Windows-1252 both ways, UTF-8,
-// the size handshake, terminators, invalid input and refused parameters.
+// MultiByteToWideChar and WideCharToMultiByte: Windows-1252, UTF-8, the
+// size handshake, terminators, invalid input and refused parameters.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,6 @@
-// StringCchPrintfW (the C runtime's format rules), StringCchCopyW,
-// StringCchCatW and StringCchLengthW: results, truncation, refusals.
+// StringCchPrintfW as the service uses it (its event message and quoted
+// path): results, truncation, refusals; its other conversions and the
+// other StringCch helpers in one test each.
 #include <gtest/gtest.h>
 
 #include <algorithm>

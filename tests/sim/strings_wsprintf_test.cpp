@@ -1,5 +1,6 @@
 // wsprintfW and wsprintfA: each conversion, flag and size prefix, narrow and
-// wide text in both families, unknown conversions and the 1024 limit.
+// wide text in both families, unknown conversions and the 1024 limit (the
+// trace line's frame is a scenario step).
 #include <gtest/gtest.h>
 
 #include <algorithm>
