@@ -45,9 +45,7 @@ DWORD WINAPI Handler(DWORD control, DWORD eventType, LPVOID eventData, LPVOID) {
   return gBehaviour.handlerResult;
 }
 
-void WINAPI ServiceMain(DWORD argc, LPWSTR* argv) {
-  gSeen.mainThreadId = GetCurrentThreadId();
-  gSeen.mainArguments.assign(argv, argv + argc);
+void WINAPI ServiceMain(DWORD, LPWSTR*) {
   gSeen.statusHandle = RegisterServiceCtrlHandlerExW(gBehaviour.handlerName, Handler, nullptr);
   if (gSeen.statusHandle == nullptr) {
     gSeen.registerError = GetLastError();
@@ -63,7 +61,7 @@ void WINAPI ServiceMain(DWORD argc, LPWSTR* argv) {
   }
   Report(gSeen.statusHandle, SERVICE_RUNNING, gBehaviour.accepted, 0, 0);
   WaitForSingleObject(gStopEvent, INFINITE);
-  Report(gSeen.statusHandle, SERVICE_STOPPED, gBehaviour.accepted, 0, 0, gBehaviour.stopExitCode);
+  Report(gSeen.statusHandle, SERVICE_STOPPED, gBehaviour.accepted, 0, 0);
 }
 
 int Entry(int argc, wchar_t** argv) {
@@ -73,10 +71,9 @@ int Entry(int argc, wchar_t** argv) {
       {const_cast<LPWSTR>(kServiceName), ServiceMain},
       {nullptr, nullptr},
   };
-  gSeen.dispatcherResult = StartServiceCtrlDispatcherW(table);
-  gSeen.dispatcherError = gSeen.dispatcherResult ? 0 : GetLastError();
+  StartServiceCtrlDispatcherW(table);
   gSeen.dispatcherReturned = true;
-  return gBehaviour.entryExitCode;
+  return 0;
 }
 
 }  // namespace
@@ -93,9 +90,9 @@ void ResetTestService() {
 sim::Program TestServiceProgram() { return sim::Program{nullptr, Entry, nullptr}; }
 
 void Report(SERVICE_STATUS_HANDLE handle, DWORD state, DWORD accepted, DWORD checkPoint,
-            DWORD waitHint, DWORD exitCode) {
+            DWORD waitHint) {
   SERVICE_STATUS status{
-      SERVICE_WIN32_OWN_PROCESS, state, accepted, exitCode, 0, checkPoint, waitHint};
+      SERVICE_WIN32_OWN_PROCESS, state, accepted, NO_ERROR, 0, checkPoint, waitHint};
   SetServiceStatus(handle, &status);
 }
 

@@ -28,8 +28,6 @@ struct Behaviour {
   bool registerForCodec = false;  // RegisterDeviceNotificationW before RUNNING
   DWORD handlerSleepMs = 0;       // a timed wait inside every handler call
   DWORD handlerResult = NO_ERROR;
-  DWORD stopExitCode = NO_ERROR;  // dwWin32ExitCode of the STOPPED report
-  int entryExitCode = 0;
 };
 
 // One call of the handler, with what it read of the event data.
@@ -47,10 +45,6 @@ struct HandledControl {
 struct Seen {
   DWORD entryThreadId = 0;
   bool dispatcherReturned = false;
-  BOOL dispatcherResult = FALSE;
-  DWORD dispatcherError = 0;
-  DWORD mainThreadId = 0;
-  std::vector<std::wstring> mainArguments;
   SERVICE_STATUS_HANDLE statusHandle = nullptr;
   DWORD registerError = 0;
   HDEVNOTIFY notification = nullptr;
@@ -68,7 +62,7 @@ sim::Program TestServiceProgram();
 
 // Reports a status the way services do: check points for pending states.
 void Report(SERVICE_STATUS_HANDLE handle, DWORD state, DWORD accepted, DWORD checkPoint,
-            DWORD waitHint, DWORD exitCode = NO_ERROR);
+            DWORD waitHint);
 
 // A device-interface filter as a service builds it for one class.
 DEV_BROADCAST_DEVICEINTERFACE_W InterfaceFilter(const GUID& cls);
