@@ -58,7 +58,6 @@ HRESULT STDMETHODCALLTYPE RecordingClient::QueryInterface(REFIID, void** ppvObje
 void RecordingClient::Record(std::wstring event) {
   events.push_back(std::move(event));
   lastThread = GetCurrentThreadId();
-  lastProcess = GetCurrentProcessId();
 }
 
 HRESULT STDMETHODCALLTYPE RecordingClient::OnDeviceStateChanged(LPCWSTR id, DWORD state) {

@@ -54,7 +54,6 @@ class RecordingClient final : public IMMNotificationClient, public CountedFake {
 
   std::vector<std::wstring> events;
   DWORD lastThread = 0;
-  DWORD lastProcess = 0;
 
  private:
   void Record(std::wstring event);
