@@ -6,14 +6,12 @@
 namespace koru {
 namespace {
 
-TEST(VolumeScaleTest, EveryPercentSurvivesTheRoundTrip) {
+TEST(VolumeScaleTest, EveryPercentSurvivesAndScalarsAreTruncatedAfterAnEpsilon) {
   for (int percent = 0; percent <= 100; ++percent) {
     float scalar = ScalarOfPercent(percent);
     EXPECT_EQ(PercentOfScalar(scalar), percent) << "scalar " << scalar;
   }
-}
 
-TEST(VolumeScaleTest, ScalarsAreTruncatedBelowTheNextPercent) {
   EXPECT_EQ(PercentOfScalar(0.999f), 99);
   EXPECT_EQ(PercentOfScalar(0.0f), 0);
   EXPECT_EQ(PercentOfScalar(1.0f), 100);
@@ -21,9 +19,7 @@ TEST(VolumeScaleTest, ScalarsAreTruncatedBelowTheNextPercent) {
   // Plain truncation of 0.53f x 100 gives 52.
   EXPECT_LT(0.53f * 100.0f, 53.0f);
   EXPECT_EQ(PercentOfScalar(0.53f), 53);
-}
 
-TEST(VolumeScaleTest, PercentBecomesTheScalarInSinglePrecision) {
   EXPECT_EQ(ScalarOfPercent(50), 0.5f);
   EXPECT_EQ(ScalarOfPercent(0), 0.0f);
   EXPECT_EQ(ScalarOfPercent(100), 1.0f);

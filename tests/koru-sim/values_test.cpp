@@ -28,9 +28,7 @@ TEST(Values, NumbersAreDecimalOrHexadecimal) {
   EXPECT_EQ(ParseNumber("0XC0020001"), 0xC0020001u);
   EXPECT_EQ(ParseNumber("0xffffffff"), 0xFFFFFFFFu);
   EXPECT_EQ(ParseNumber("4294967295"), 4294967295u);
-}
 
-TEST(Values, RejectsWhatIsNotANumber) {
   for (const char* text :
        {"", "-1", "+1", "12a", "0x", "0xg", "4294967296", "0x100000000", "1.5", " 1"}) {
     EXPECT_EQ(ErrorOf([&] { ParseNumber(text); }),
@@ -80,7 +78,7 @@ TEST(Values, ClockTimesOnATwentyFourHourClock) {
   }
 }
 
-TEST(Values, TextIsUtf8BothWays) {
+TEST(Values, TextIsUtf8BothWaysAndQuotedLikeTheLanguage) {
   EXPECT_EQ(Utf8ToWide("abc"), L"abc");
   EXPECT_EQ(Utf8ToWide("Lautst\xC3\xA4rke \xE2\x82\xAC \xF0\x9F\x8E\xA7"),
             L"Lautst\u00E4rke \u20AC \U0001F3A7");
@@ -90,9 +88,7 @@ TEST(Values, TextIsUtf8BothWays) {
     EXPECT_EQ(ErrorOf([&] { Utf8ToWide(text); }), "text is not UTF-8")
         << "for bytes of length " << std::string(text).size();
   }
-}
 
-TEST(Values, QuotedEscapesLikeTheLanguage) {
   EXPECT_EQ(Quoted(std::string_view(R"(C:\A "B")")), R"("C:\\A \"B\"")");
   EXPECT_EQ(Quoted(std::wstring_view(L"x")), "\"x\"");
   EXPECT_EQ(Hex(0xC0020001), "0xC0020001");
