@@ -84,25 +84,6 @@ class HandleRaceTest : public DeviceLinkTest {
   }
 };
 
-TEST_F(HandleRaceTest, RequestWaitingBehindThePendingOneIsCarriedOutAfterIt) {
-  Connected({});
-  Race race;
-  sim::StartThread([&race] { race.notifyType = codecDevice->AwaitJackNotify(); });
-  sim::Settle();
-  sim::StartThread([&race] {
-    race.muteSent = codecDevice->SendMuteState();
-    race.muteReturned = true;
-  });
-  sim::Settle();
-  EXPECT_FALSE(race.muteReturned) << "the mute state waits for the jack-state request";
-  EXPECT_EQ(Sent(), Lines{"JACKSTATE_NOTIFY in="});
-  sim::codec::Jack(JACK_SPEAKER);
-  sim::Settle();
-  EXPECT_TRUE(race.muteSent);
-  EXPECT_EQ(Sent(), (Lines{"JACKSTATE_NOTIFY in=", "MUTESTATE_NOTIFY in=1"}));
-  RunOnServiceThread([] { codecDevice->Disconnect(); });
-}
-
 TEST_F(HandleRaceTest, DisconnectWhileBothRequestsWaitInFixedOrder) {
   Connected({});
   CheckRace("fixed order");
