@@ -2,6 +2,9 @@
 // local time of day derived from them, and the Win32 time functions.
 #include "clock.h"
 
+#include <mutex>
+
+#include "entry_holding.h"
 #include "kernel.h"
 #include "sim/machine.h"
 #include "sim/win32/kernel.h"
@@ -54,6 +57,10 @@ struct Clock {
   // Local time (ms since 1970) at machine time `anchorMs`.
   int64_t localAtAnchor = kDefaultLocalMs;
   uint64_t anchorMs = 0;
+  // The date of the last day asked for: every trace line reads the local
+  // time, and the date changes once a day.
+  int64_t datedDay = -1;
+  Civil date{};
 };
 
 Clock& C() {
@@ -61,10 +68,20 @@ Clock& C() {
   return *clock;
 }
 
+// Lock held.
+Civil DateOfDay(int64_t days) {
+  Clock& clock = C();
+  if (clock.datedDay != days) {
+    clock.date = CivilFromDays(days);
+    clock.datedDay = days;
+  }
+  return clock.date;
+}
+
 SYSTEMTIME ToSystemTime(int64_t localMs) {
   int64_t days = localMs / static_cast<int64_t>(kMsPerDay);
   int64_t ms = localMs % static_cast<int64_t>(kMsPerDay);
-  Civil date = CivilFromDays(days);
+  Civil date = DateOfDay(days);
   SYSTEMTIME time{};
   time.wYear = static_cast<WORD>(date.year);
   time.wMonth = static_cast<WORD>(date.month);
@@ -125,26 +142,26 @@ SYSTEMTIME LocalTime() {
 }  // namespace sim
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
-  sim::Enter("GetLocalTime", ERROR_SUCCESS);
-  auto lock = sim::Lock();
+  std::unique_lock<std::mutex> lock;
+  sim::EnterHolding("GetLocalTime", ERROR_SUCCESS, lock);
   *lpSystemTime = sim::CurrentLocalTime();
 }
 
 // The machine keeps its local time zone at UTC, so both clocks agree.
 void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime) {
-  sim::Enter("GetSystemTime", ERROR_SUCCESS);
-  auto lock = sim::Lock();
+  std::unique_lock<std::mutex> lock;
+  sim::EnterHolding("GetSystemTime", ERROR_SUCCESS, lock);
   *lpSystemTime = sim::CurrentLocalTime();
 }
 
 ULONGLONG WINAPI GetTickCount64() {
-  sim::Enter("GetTickCount64", ERROR_SUCCESS);
-  auto lock = sim::Lock();
+  std::unique_lock<std::mutex> lock;
+  sim::EnterHolding("GetTickCount64", ERROR_SUCCESS, lock);
   return sim::kTicksAtReset + sim::NowMs();
 }
 
 DWORD WINAPI GetTickCount() {
-  sim::Enter("GetTickCount", ERROR_SUCCESS);
-  auto lock = sim::Lock();
+  std::unique_lock<std::mutex> lock;
+  sim::EnterHolding("GetTickCount", ERROR_SUCCESS, lock);
   return static_cast<DWORD>(sim::kTicksAtReset + sim::NowMs());
 }

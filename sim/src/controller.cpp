@@ -28,13 +28,27 @@ namespace {
   Abort(report);
 }
 
-// Waits on the controller until `done` holds, watching for hung threads.
+// Notes the time when the progress count is seen to have moved.
+void WatchProgress(std::chrono::steady_clock::time_point now) {
+  Scheduler& s = S();
+  if (s.progress == s.progressSeen) return;
+  s.progressSeen = s.progress;
+  s.progressSeenAt = now;
+}
+
+// Waits on the controller until `done` holds, watching for hung threads:
+// the machine hangs when no simulated call is made for the hang time-out
+// while the controller waits.
 template <typename Predicate>
 void ControllerWait(std::unique_lock<std::mutex>& lock, Predicate done) {
   Scheduler& s = S();
+  s.progressSeen = s.progress;
+  s.progressSeenAt = std::chrono::steady_clock::now();
   while (!done()) {
-    auto limit = s.lastProgress + s.options.hangTimeout;
-    if (std::chrono::steady_clock::now() >= limit) ReportHang();
+    const auto now = std::chrono::steady_clock::now();
+    WatchProgress(now);
+    auto limit = s.progressSeenAt + s.options.hangTimeout;
+    if (now >= limit) ReportHang();
     s.controllerWake.wait_until(lock, limit);
   }
 }

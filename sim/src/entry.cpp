@@ -2,6 +2,8 @@
 // last-error value.
 #include <mutex>
 
+#include "call_watch.h"
+#include "entry_holding.h"
 #include "faults.h"
 #include "kernel.h"
 #include "scheduler.h"
@@ -18,11 +20,18 @@ thread_local DWORD tLastError = 0;
 
 std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(gMachineMutex); }
 
-std::optional<uint32_t> Enter(const char* api, uint32_t defaultError) {
-  auto lock = Lock();
+std::optional<uint32_t> EnterHolding(const char* api, uint32_t defaultError,
+                                     std::unique_lock<std::mutex>& lock) {
+  lock = Lock();
   if (ThreadRecord* self = Self()) SchedulingPoint(lock, *self, api);
   if (Recording()) CountCall(api);
+  NoteWatchedCall(api);
   return FaultVerdict(api, defaultError);
+}
+
+std::optional<uint32_t> Enter(const char* api, uint32_t defaultError) {
+  std::unique_lock<std::mutex> lock;
+  return EnterHolding(api, defaultError, lock);
 }
 
 void SetLastErrorValue(DWORD error) { tLastError = error; }

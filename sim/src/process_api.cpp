@@ -1,7 +1,9 @@
 // The Win32 process functions of the simulated machine.
 #include <algorithm>
+#include <mutex>
 #include <string>
 
+#include "entry_holding.h"
 #include "handles.h"
 #include "kernel.h"
 #include "process.h"
@@ -21,8 +23,8 @@ HANDLE WINAPI GetCurrentProcess() {
 }
 
 DWORD WINAPI GetCurrentProcessId() {
-  sim::Enter("GetCurrentProcessId", ERROR_SUCCESS);
-  auto lock = sim::Lock();
+  std::unique_lock<std::mutex> lock;
+  sim::EnterHolding("GetCurrentProcessId", ERROR_SUCCESS, lock);
   return sim::CurrentProcessId();
 }
 

@@ -97,7 +97,7 @@ Scheduler& S() {
   return *scheduler;
 }
 
-void NoteProgress() { S().lastProgress = std::chrono::steady_clock::now(); }
+void NoteProgress() { ++S().progress; }
 
 std::string Describe(const ThreadRecord& thread) {
   std::string text = "thread " + std::to_string(thread.id);

@@ -26,7 +26,12 @@ struct Scheduler {
   int active = 0;
   uint64_t blockCounter = 0;
   std::condition_variable controllerWake;
-  std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
+  // Counts simulated calls and hand-overs of the baton. Only a count, so
+  // that a call does not pay for a clock read: the controller notes when
+  // it last saw the count change, for its hang reports.
+  uint64_t progress = 0;
+  uint64_t progressSeen = 0;
+  std::chrono::steady_clock::time_point progressSeenAt = std::chrono::steady_clock::now();
 };
 
 Scheduler& S();
