@@ -3,6 +3,7 @@
 #include "format_engine.h"
 
 #include <cstdint>
+#include <string>
 #include <type_traits>
 
 #include "code_pages.h"
@@ -27,14 +28,33 @@ class Output {
     buffer_[stored_++] = ch;
   }
 
-  // Stops at the end of the buffer, so that a huge width costs no more than
-  // the buffer holds.
+  // Stores as much of a run of `count` characters as fits, each made by
+  // `make(i)`; what does not fit is cut. A huge width thus costs no more
+  // than the buffer holds.
+  template <typename Make>
+  void PutRun(size_t count, Make make) {
+    const size_t room = limit_ - stored_;
+    const size_t fitting = count <= room ? count : room;
+    for (size_t i = 0; i < fitting; ++i) buffer_[stored_ + i] = make(i);
+    stored_ += fitting;
+    if (fitting < count) truncated_ = true;
+  }
+
+  // A run of text already in the output's character type, copied whole.
+  void PutCopy(const Char* text, size_t count) {
+    const size_t room = limit_ - stored_;
+    const size_t fitting = count <= room ? count : room;
+    std::char_traits<Char>::copy(buffer_ + stored_, text, fitting);
+    stored_ += fitting;
+    if (fitting < count) truncated_ = true;
+  }
+
   void Repeat(char ch, size_t count) {
-    for (; count > 0 && !truncated_; --count) Put(static_cast<Char>(ch));
+    PutRun(count, [ch](size_t) { return static_cast<Char>(ch); });
   }
 
   void PutAscii(const char* text, size_t length) {
-    for (size_t i = 0; i < length && !truncated_; ++i) Put(static_cast<Char>(text[i]));
+    PutRun(length, [text](size_t i) { return static_cast<Char>(text[i]); });
   }
 
   bool Full() const { return truncated_; }
@@ -74,7 +94,8 @@ Char ToOutput(Unit unit, FormatRules rules) {
 // (the text need not be terminated within it).
 template <typename Unit>
 size_t BoundedLength(const Unit* text, int precision) {
-  const size_t limit = precision < 0 ? SIZE_MAX : static_cast<size_t>(precision);
+  if (precision < 0) return std::char_traits<Unit>::length(text);
+  const auto limit = static_cast<size_t>(precision);
   size_t length = 0;
   while (length < limit && text[length] != 0) ++length;
   return length;
@@ -86,7 +107,11 @@ void PutText(Output<Char>& out, const Directive& directive, FormatRules rules, c
   const auto width = static_cast<size_t>(directive.width);
   const size_t padding = width > length ? width - length : 0;
   if (!directive.left) out.Repeat(directive.zero ? '0' : ' ', padding);
-  for (size_t i = 0; i < length && !out.Full(); ++i) out.Put(ToOutput<Char>(text[i], rules));
+  if constexpr (std::is_same_v<Char, Unit>) {
+    out.PutCopy(text, length);
+  } else {
+    out.PutRun(length, [text, rules](size_t i) { return ToOutput<Char>(text[i], rules); });
+  }
   if (directive.left) out.Repeat(' ', padding);
 }
 
@@ -179,11 +204,44 @@ void PutNumber(Output<Char>& out, const Directive& directive, NumberField& field
   if (directive.left) out.Repeat(' ', padding);
 }
 
+// The decimal numbers of nearly every trace line ("%d", "%02d", "%u"): no
+// precision, no flag but 0, a small width. Such a number is built right to
+// left in a few bytes, with the same result as the general field.
+constexpr int kPlainWidthLimit = 24;
+
+bool IsPlainDecimal(const Directive& directive) {
+  const bool decimal =
+      directive.conversion == 'd' || directive.conversion == 'i' || directive.conversion == 'u';
+  return decimal && directive.precision < 0 && !directive.left && !directive.alternate &&
+         !directive.plus && !directive.space && directive.width < kPlainWidthLimit;
+}
+
+template <typename Char>
+void PutPlainDecimal(Output<Char>& out, const Directive& directive, uint64_t magnitude,
+                     bool negative) {
+  char digits[24];
+  char* const end = digits + sizeof digits;
+  char* at = end;
+  do {
+    *--at = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  const auto length = static_cast<int>(end - at);
+  const int padding = directive.width - length - (negative ? 1 : 0);
+  const auto fill = static_cast<size_t>(padding > 0 ? padding : 0);
+  // Zeros go between the sign and the digits, blanks before the sign.
+  if (!directive.zero) out.Repeat(' ', fill);
+  if (negative) out.Put('-');
+  if (directive.zero) out.Repeat('0', fill);
+  out.PutAscii(at, static_cast<size_t>(length));
+}
+
 template <typename Char>
 void PutSigned(Output<Char>& out, const Directive& directive, Arguments& args) {
   const int64_t value = ReadSigned(args, directive.size);
   const uint64_t magnitude =
       value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (IsPlainDecimal(directive)) return PutPlainDecimal(out, directive, magnitude, value < 0);
   NumberField field;
   IntegerField(directive, magnitude, value < 0, &field);
   PutNumber(out, directive, field);
@@ -191,8 +249,10 @@ void PutSigned(Output<Char>& out, const Directive& directive, Arguments& args) {
 
 template <typename Char>
 void PutUnsigned(Output<Char>& out, const Directive& directive, Arguments& args) {
+  const uint64_t magnitude = ReadUnsigned(args, directive.size);
+  if (IsPlainDecimal(directive)) return PutPlainDecimal(out, directive, magnitude, false);
   NumberField field;
-  IntegerField(directive, ReadUnsigned(args, directive.size), false, &field);
+  IntegerField(directive, magnitude, false, &field);
   PutNumber(out, directive, field);
 }
 
@@ -287,9 +347,14 @@ FormatResult Format(Char* buffer, size_t capacity, const Char* format, va_list a
                     FormatRules rules) {
   Output<Char> out(buffer, capacity);
   Arguments arguments(args);
-  for (const Char* at = format; *at != 0 && !out.Full();) {
+  const Char* const end = format + std::char_traits<Char>::length(format);
+  for (const Char* at = format; at < end && !out.Full();) {
     if (*at != '%') {
-      out.Put(*at++);
+      // Literal text up to the next directive, copied as one run.
+      const Char* directive = std::char_traits<Char>::find(at, static_cast<size_t>(end - at), '%');
+      const Char* literalEnd = directive != nullptr ? directive : end;
+      out.PutCopy(at, static_cast<size_t>(literalEnd - at));
+      at = literalEnd;
       continue;
     }
     Directive directive;

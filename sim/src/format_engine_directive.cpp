@@ -125,11 +125,35 @@ const Char* ReadCrtSize(const Char* at, Directive* directive) {
   return at;
 }
 
+// A letter that cannot start a flag, a width, a precision or a size: the
+// whole directive, as in "%d" and "%s".
+template <typename Char>
+bool IsBareConversion(Char ch) {
+  switch (ch) {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 's':
+    case 'S':
+    case 'c':
+    case 'C':
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 template <typename Char>
 const Char* ParseDirective(const Char* at, FormatRules rules, Arguments& args,
                            Directive* directive) {
+  if (IsBareConversion(*at)) {
+    directive->conversion = static_cast<char32_t>(*at);
+    return at + 1;
+  }
   at = ReadFlags(at, rules, directive);
   at = ReadWidth(at, rules, args, directive);
   at = ReadPrecision(at, rules, args, directive);

@@ -32,15 +32,28 @@ unsigned Base(char conversion) {
   return 10;
 }
 
+// The digits of `magnitude`, last first. The base is a constant here, so
+// that the division is a multiplication: every trace line has numbers.
+template <unsigned kBase>
+size_t ReversedDigits(uint64_t magnitude, const char* digitSet, char* reversed) {
+  size_t count = 0;
+  for (uint64_t rest = magnitude; rest != 0; rest /= kBase)
+    reversed[count++] = digitSet[rest % kBase];
+  return count;
+}
+
+size_t ReversedDigits(unsigned base, uint64_t magnitude, const char* digitSet, char* reversed) {
+  if (base == 10) return ReversedDigits<10>(magnitude, digitSet, reversed);
+  if (base == 16) return ReversedDigits<16>(magnitude, digitSet, reversed);
+  return ReversedDigits<8>(magnitude, digitSet, reversed);
+}
+
 // As in C, a zero with precision 0 has no digits at all.
 void SetDigits(const Directive& directive, uint64_t magnitude, NumberField* field) {
   const char conversion = Conversion(directive);
-  const unsigned base = Base(conversion);
   const char* digitSet = conversion == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
   char reversed[24];
-  size_t count = 0;
-  for (uint64_t rest = magnitude; rest != 0; rest /= base)
-    reversed[count++] = digitSet[rest % base];
+  size_t count = ReversedDigits(Base(conversion), magnitude, digitSet, reversed);
   if (magnitude == 0 && directive.precision != 0) reversed[count++] = '0';
   for (size_t i = 0; i < count; ++i) field->digits[i] = reversed[count - 1 - i];
   field->digitsLength = count;
