@@ -4,6 +4,7 @@
 #include "codec_driver.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace sim::dev {
 namespace {
@@ -19,6 +20,9 @@ std::shared_ptr<CodecDriverModel>& Instance() {
 void ResetDriver() { Instance() = std::make_shared<CodecDriverModel>(); }
 
 [[maybe_unused]] const bool kResetHookAdded = (AddResetHook(&ResetDriver), true);
+
+// The log index of a request received while the recorders were off.
+constexpr size_t kNotLogged = SIZE_MAX;
 
 bool IsJackState(DWORD code) {
   return code == codec::JACKSTATE_NOTIFY || code == codec::JACKSTATE_INITIAL;
@@ -109,13 +113,20 @@ void CodecDriverModel::Withdraw(const IoRequest& request) {
 }
 
 void CodecDriverModel::Finished(const IoRequest& request) {
+  if (request.logIndex == kNotLogged) return;
   codec::Request& entry = log_[request.logIndex];
   entry.outcome = request.error == 0 ? codec::Outcome::Succeeded : codec::Outcome::Failed;
   entry.error = request.error;
   entry.bytes = request.bytes;
 }
 
+// The log is one of the machine's recorders: with the recorders off, a
+// long run keeps no record of each request.
 void CodecDriverModel::Record(IoRequest& request) {
+  if (!Recording()) {
+    request.logIndex = kNotLogged;
+    return;
+  }
   request.logIndex = log_.size();
   log_.push_back(codec::Request{request.code, request.input,
                                 static_cast<uint32_t>(request.output.size()), request.file->handle,

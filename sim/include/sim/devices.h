@@ -114,7 +114,8 @@ struct Request {
 };
 // Every request the driver received since Reset, in the order it received
 // them; a request that was withdrawn before its turn on the handle never
-// reached the driver and is not listed.
+// reached the driver and is not listed, nor is one received while the
+// recorders were off (sim::SetRecording).
 const std::vector<Request>& Requests();
 // Jack events and planned completions that wait for a request.
 size_t QueuedJackEvents();
