@@ -44,5 +44,6 @@ void WriteTraceA(const char* format, ...) {
   // wide buffer of the same length always holds the text.
   wchar_t wide[TRACE_MESSAGE_CHARS];
   if (MultiByteToWideChar(CP_ACP, 0, narrow, -1, wide, TRACE_MESSAGE_CHARS) == 0) wide[0] = L'\0';
-  WriteTrace(L"%s", wide);
+  // Text, not a format: a "%" that came in through an argument stays as it is.
+  EmitTraceLine(wide);
 }
