@@ -6,3 +6,8 @@
 
 // Allocations since the program started.
 std::uint64_t HeapAllocations();
+// Bytes of the heap blocks allocated through operator new and not yet
+// freed, as the allocator sized them.
+std::int64_t HeapBytesLive();
+// The process's resident set, in KiB (0 when it cannot be read).
+std::int64_t ResidentKib();
