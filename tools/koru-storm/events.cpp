@@ -9,6 +9,8 @@
 namespace koru::storm {
 namespace {
 
+constexpr char kAttached[] = "session console=1 user=yes";
+
 const std::array<const char*, 3> kPopups = {"KoruPopupWindow.exe", "KoruAudioSwitchWindow.exe",
                                             "ChimeWindow.exe"};
 
@@ -33,6 +35,13 @@ std::string Scalar(Choices& choices) {
   std::string hundredths = std::to_string(percent % 100);
   if (hundredths.size() == 1) hundredths = "0" + hundredths;
   return "0." + hundredths;
+}
+
+// The feature word: every behaviour, the default, none, or any mix.
+std::string FeatureWord(Choices& choices) {
+  static const std::array<const char*, 4> kWords = {"0xff", "0x3ff", "0", ""};
+  std::string word = OneOf(choices, kWords);
+  return word.empty() ? std::to_string(choices.Below(0x400)) : word;
 }
 
 std::string Percent(Choices& choices) { return std::to_string(choices.Below(101)); }
@@ -61,10 +70,7 @@ std::vector<std::string> EventSource::SetUpSteps(Choices& choices) {
   for (const Endpoint& endpoint : endpoints_) {
     if (endpoint.present) steps.push_back("endpoint " + endpoint.id + " " + endpoint.spec);
   }
-  static const std::array<const char*, 4> kFeatureWords = {"0xff", "0x3ff", "0", ""};
-  std::string word = OneOf(choices, kFeatureWords);
-  if (word.empty()) word = std::to_string(choices.Below(0x400));
-  steps.push_back("registry ServiceVersion = " + word);
+  steps.push_back("registry ServiceVersion = " + FeatureWord(choices));
   if (choices.OneIn(2)) steps.push_back("registry HeadphoneVolume = " + Percent(choices));
   steps.push_back("service start");
   return steps;
@@ -144,13 +150,31 @@ std::string EventSource::PopupExit(Choices& choices) {
   return "popup-exit " + exe + " " + ExitCode(choices);
 }
 
-// The user edits the settings: volumes and the limit in their range.
+// The user edits the settings: volumes and the limit in their range, and
+// the feature word, which the service reads when it starts.
 std::string EventSource::Settings(Choices& choices) {
-  static const std::array<const char*, 3> kNames = {"SpeakerVolume", "HeadphoneVolume",
-                                                    "VolumeLimit"};
+  static const std::array<const char*, 4> kNames = {"SpeakerVolume", "HeadphoneVolume",
+                                                    "VolumeLimit", "ServiceVersion"};
   std::string name = OneOf(choices, kNames);
   if (choices.OneIn(8)) return "registry delete " + name;
+  if (name == "ServiceVersion") return "registry " + name + " = " + FeatureWord(choices);
   return "registry " + name + " = " + Percent(choices);
+}
+
+// The console session: none attached, or the user logged off, for a few
+// events, then attached again. Meanwhile the service may try a popup again
+// each second, so the machine never rests: those events only run what is
+// ready (" &"), and a service start or a restart waits for the session.
+std::string EventSource::Session(Choices& choices) {
+  if (detachedFor_ > 0) {
+    detachedFor_ = 0;
+    return kAttached;
+  }
+  static const std::array<const char*, 3> kSessions = {"session console=none", "session user=no",
+                                                       "session console=2 user=yes"};
+  std::string step = OneOf(choices, kSessions);
+  if (step != kSessions[2]) detachedFor_ = 2 + choices.Below(8);
+  return step;
 }
 
 std::string EventSource::Control(Choices& choices) {
@@ -186,21 +210,34 @@ std::string EventSource::Wait(Choices& choices) {
 std::string EventSource::Restart(Choices&) { return "restart"; }
 
 std::string EventSource::Next(Choices& choices) {
+  // How a step meets the clock: a set-up step runs nothing; an event may
+  // end in " &"; a service start or a restart settles.
+  enum class Pace { SetUp, MayRunAhead, Settles };
   struct Kind {
     uint32_t weight;
     std::string (EventSource::*make)(Choices&);
-    bool mayRunAhead;  // may end in " &"
+    Pace pace;
   };
   static const Kind kKinds[] = {
-      {22, &EventSource::DriverJack, true}, {3, &EventSource::DriverComplete, true},
-      {2, &EventSource::DriverFail, true},  {12, &EventSource::Volume, true},
-      {8, &EventSource::Mute, true},        {5, &EventSource::MakeDefault, true},
-      {4, &EventSource::ChangeState, true}, {3, &EventSource::ArriveOrLeave, true},
-      {8, &EventSource::Codec, true},       {5, &EventSource::Popup, false},
-      {4, &EventSource::PopupExit, true},   {2, &EventSource::Settings, false},
-      {6, &EventSource::Control, true},     {3, &EventSource::ServiceStart, false},
-      {2, &EventSource::Wait, false},       {1, &EventSource::Restart, false},
+      {22, &EventSource::DriverJack, Pace::MayRunAhead},
+      {3, &EventSource::DriverComplete, Pace::MayRunAhead},
+      {2, &EventSource::DriverFail, Pace::MayRunAhead},
+      {12, &EventSource::Volume, Pace::MayRunAhead},
+      {8, &EventSource::Mute, Pace::MayRunAhead},
+      {5, &EventSource::MakeDefault, Pace::MayRunAhead},
+      {4, &EventSource::ChangeState, Pace::MayRunAhead},
+      {3, &EventSource::ArriveOrLeave, Pace::MayRunAhead},
+      {8, &EventSource::Codec, Pace::MayRunAhead},
+      {5, &EventSource::Popup, Pace::SetUp},
+      {4, &EventSource::PopupExit, Pace::MayRunAhead},
+      {2, &EventSource::Settings, Pace::SetUp},
+      {2, &EventSource::Session, Pace::SetUp},
+      {6, &EventSource::Control, Pace::MayRunAhead},
+      {3, &EventSource::ServiceStart, Pace::Settles},
+      {2, &EventSource::Wait, Pace::SetUp},
+      {1, &EventSource::Restart, Pace::Settles},
   };
+  if (detachedFor_ > 0 && --detachedFor_ == 0) return kAttached;
   uint32_t total = 0;
   for (const Kind& kind : kKinds) total += kind.weight;
   uint32_t pick = choices.Below(total);
@@ -210,11 +247,16 @@ std::string EventSource::Next(Choices& choices) {
     if (pick < kind.weight) break;
     pick -= kind.weight;
   }
+  Pace pace = chosen->pace;
   std::string step = (this->*chosen->make)(choices);
   // An event that does not fit the machine now (no popup to end, a service
-  // already running) becomes a jack event.
-  if (step.empty()) step = DriverJack(choices);
-  if (chosen->mayRunAhead && choices.OneIn(4)) step += " &";
+  // already running, a settling step while the console is detached)
+  // becomes a jack event.
+  if (step.empty() || (pace == Pace::Settles && detachedFor_ > 0)) {
+    step = DriverJack(choices);
+    pace = Pace::MayRunAhead;
+  }
+  if (pace == Pace::MayRunAhead && (detachedFor_ > 0 || choices.OneIn(4))) step += " &";
   return step;
 }
 

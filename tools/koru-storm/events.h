@@ -5,7 +5,8 @@
 // every step it writes names an endpoint that exists and makes only active
 // endpoints the default, and it asks the machine whether a service process
 // or a popup runs, so that it starts no second service and ends no popup
-// that is not there.
+// that is not there. It also keeps the console's session detached for a
+// few events at a time only (see Session).
 #pragma once
 
 #include <string>
@@ -46,6 +47,7 @@ class EventSource {
   std::string Popup(Choices& choices);
   std::string PopupExit(Choices& choices);
   std::string Settings(Choices& choices);
+  std::string Session(Choices& choices);
   std::string Control(Choices& choices);
   std::string ServiceStart(Choices& choices);
   std::string Wait(Choices& choices);
@@ -55,6 +57,8 @@ class EventSource {
   Endpoint* PickPresent(Choices& choices, bool activeOnly);
 
   std::vector<Endpoint> endpoints_;
+  // Events left until the console's session is attached again (0: it is).
+  uint32_t detachedFor_ = 0;
 };
 
 }  // namespace koru::storm
