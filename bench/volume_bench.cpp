@@ -4,7 +4,6 @@
 // that does nothing.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
 
 #include "call_watch.h"
@@ -19,11 +18,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int ROUND_CHANGES = 500;
+// The feature that registers the service's volume callback.
+constexpr DWORD VOLUME_CALLBACK = 0x0002;
 
 // Two levels by turns, so that every change notifies.
 float LevelOf(int change) { return change % 2 == 0 ? 0.41f : 0.42f; }
 
-// A volume callback that only notes when it was called.
+// A volume callback that makes one simulated call, so that its time is
+// taken where the service's is: at the entry of a watched call.
 class NotedCallback : public IAudioEndpointVolumeCallback {
  public:
   virtual ~NotedCallback() = default;
@@ -34,10 +36,9 @@ class NotedCallback : public IAudioEndpointVolumeCallback {
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override {
-    calledAt.store(Clock::now());
+    GetTickCount();
     return S_OK;
   }
-  std::atomic<Clock::time_point> calledAt{};
 };
 
 // Registers the callback on the speakers from a thread of the process; the
@@ -58,28 +59,35 @@ void Register(NotedCallback* callback) {
   enumerator->Release();
 }
 
-void FloorRound(Latencies& floor) {
-  NotedCallback callback;
-  StartFloorProcess([&callback] { Register(&callback); });
-  for (int change = 0; change < ROUND_CHANGES; ++change) {
-    const Clock::time_point start = Clock::now();
-    sim::audio::ChangeVolume("speakers", LevelOf(change));
-    sim::Settle();
-    floor.Add(NanosecondsBetween(start, callback.calledAt.load()));
-  }
-  EndFloorProcess();
-}
-
-// The time until the service's first registry write, or -1 when it wrote
-// nothing.
-double ServiceSample(int change) {
-  sim::WatchCall("RegSetValueExA");
+// The time from a change of the speakers' volume to the first call of
+// `api` after it, or -1 when none followed.
+double ChangeToCall(int change, const char* api) {
+  sim::WatchCall(api);
   const Clock::time_point start = Clock::now();
   sim::audio::ChangeVolume("speakers", LevelOf(change));
   sim::Settle();
   const sim::WatchedCalls calls = sim::Watched();
   return calls.count == 0 ? -1 : NanosecondsBetween(start, calls.first);
 }
+
+// The floor runs beside the service with its volume callback switched
+// off, so that the notification is delivered into the same kind of process.
+void FloorRound(Latencies& floor) {
+  NotedCallback callback;
+  NewMeasuredMachine(MEASURED_FEATURES & ~VOLUME_CALLBACK);
+  StartMeasuredService();
+  sim::StartThread([&callback] { Register(&callback); });
+  sim::Settle();
+  sim::SetRecording(false);
+  for (int change = 0; change < ROUND_CHANGES; ++change) {
+    floor.Add(ChangeToCall(change, "GetTickCount"));
+  }
+  EndMeasuredMachine();
+}
+
+// The time until the service's first registry write, or -1 when it wrote
+// nothing.
+double ServiceSample(int change) { return ChangeToCall(change, "RegSetValueExA"); }
 
 void BM_VolumeChangeToRegistry(benchmark::State& state) {
   MeasureAgainstFloor(
