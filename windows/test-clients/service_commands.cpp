@@ -137,9 +137,20 @@ int StartAndWatch(const wchar_t* name, unsigned timeoutMs) {
   return WatchStates(service.get(), 0, SERVICE_RUNNING, SERVICE_STOPPED, timeoutMs);
 }
 
+// The service's process, while it runs, so that a stop can wait for its
+// end: a service reports STOPPED before its process has ended, and only the
+// process's end closes what it still holds open.
+UniqueKernelHandle OpenServiceProcess(SC_HANDLE service) {
+  SERVICE_STATUS_PROCESS status = {};
+  if (!QueryState(service, status) || status.dwProcessId == 0) return UniqueKernelHandle();
+  return UniqueKernelHandle(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
+}
+
 int StopAndWatch(const wchar_t* name, unsigned timeoutMs) {
   UniqueScHandle service = OpenNamedService(name, SERVICE_STOP | SERVICE_QUERY_STATUS);
   if (!service) return Failed("OpenServiceW");
+  UniqueKernelHandle process = OpenServiceProcess(service.get());
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
   SERVICE_STATUS status = {};
   if (!ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
     return Failed("ControlService");
@@ -152,8 +163,17 @@ int StopAndWatch(const wchar_t* name, unsigned timeoutMs) {
   seen.dwControlsAccepted = status.dwControlsAccepted;
   seen.dwWin32ExitCode = status.dwWin32ExitCode;
   PrintState(seen);
-  return WatchStates(service.get(), seen.dwCurrentState, SERVICE_STOPPED, SERVICE_STOPPED,
-                     timeoutMs);
+  int result =
+      WatchStates(service.get(), seen.dwCurrentState, SERVICE_STOPPED, SERVICE_STOPPED, timeoutMs);
+  if (result != 0 || !process) return result;
+  ULONGLONG now = GetTickCount64();
+  DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+  if (WaitForSingleObject(process.get(), left) != WAIT_OBJECT_0) {
+    std::printf("the service's process has not ended\n");
+    return 1;
+  }
+  std::printf("the service's process has ended\n");
+  return 0;
 }
 
 int SendControl(const wchar_t* name, unsigned control) {

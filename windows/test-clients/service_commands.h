@@ -15,7 +15,8 @@ int PrintServiceState(const wchar_t* name);
 int StartAndWatch(const wchar_t* name, unsigned timeoutMs);
 
 // Sends STOP and prints each state the poller sees change, until STOPPED or
-// the time-out.
+// the time-out; then waits, within the same time-out, for the end of the
+// process the service ran in.
 int StopAndWatch(const wchar_t* name, unsigned timeoutMs);
 
 // Sends any control code and prints the result (or the error code).
