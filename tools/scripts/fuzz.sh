@@ -21,10 +21,12 @@ crashes="$build/fuzz-crashes"
 mkdir -p "$corpus" "$crashes"
 target="$build/tools/koru-fuzz/koru-fuzz"
 
-# The machine keeps its state for the whole process: leaks are the audits'
-# business (handles and COM objects), not LeakSanitizer's.
+# The machine keeps its state for the whole process, and threads it gave up
+# stay parked: leaks are the audits' business (handles and COM objects), not
+# LeakSanitizer's, at each input or at the end.
+export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 status=0
-"$target" -max_total_time="$seconds" -max_len=256 -timeout=60 -detect_leaks=0 \
+"$target" -max_total_time="$seconds" -max_len=256 -timeout=60 \
   -artifact_prefix="$crashes/" -print_final_stats=1 \
   "$corpus" "$root/tools/koru-fuzz/corpus" || status=$?
 
