@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "sim/devices.h"
 #include "sim/machine.h"
 #include "sim/sessions.h"
 
@@ -50,6 +51,24 @@ std::string ExitCode(Choices& choices) {
   static const std::array<const char*, 5> kCodes = {"0", "1", "2", "255", "0xFFFFFFFF"};
   return OneOf(choices, kCodes);
 }
+
+// The driver's queue of jack events, and of planned completions and
+// failures, grows while no request waits for them (the service is not
+// connected) and would meet the next connection all at once: a real driver
+// holds at most an event or two. A failure or an odd byte count is only
+// planned for a request that waits now.
+constexpr size_t kMostQueuedJackEvents = 2;
+
+bool RequestWaiting() {
+  const std::vector<sim::codec::Request>& requests = sim::codec::Requests();
+  size_t looked = 0;
+  for (auto it = requests.rbegin(); it != requests.rend() && looked < 8; ++it, ++looked) {
+    if (it->outcome == sim::codec::Outcome::Pending) return true;
+  }
+  return false;
+}
+
+bool CompletionFits() { return sim::codec::PlannedCompletions() == 0 && RequestWaiting(); }
 
 }  // namespace
 
@@ -188,15 +207,20 @@ std::string EventSource::ServiceStart(Choices&) {
   return sim::ProgramAlive() ? "" : "service start";
 }
 
-std::string EventSource::DriverJack(Choices& choices) { return "driver jack " + JackType(choices); }
+std::string EventSource::DriverJack(Choices& choices) {
+  if (sim::codec::QueuedJackEvents() >= kMostQueuedJackEvents) return "";
+  return "driver jack " + JackType(choices);
+}
 
 std::string EventSource::DriverComplete(Choices& choices) {
+  if (!CompletionFits()) return "";
   std::string step = "driver complete bytes=" + std::to_string(choices.Below(3));
   if (!choices.OneIn(3)) step += " value=" + JackType(choices);
   return step;
 }
 
 std::string EventSource::DriverFail(Choices& choices) {
+  if (!CompletionFits()) return "";
   static const std::array<const char*, 5> kErrors = {"", " error=1167", " error=995", " error=6",
                                                      " error=87"};
   return std::string("driver fail") + OneOf(choices, kErrors);
@@ -250,12 +274,14 @@ std::string EventSource::Next(Choices& choices) {
   Pace pace = chosen->pace;
   std::string step = (this->*chosen->make)(choices);
   // An event that does not fit the machine now (no popup to end, a service
-  // already running, a settling step while the console is detached)
-  // becomes a jack event.
+  // already running, a settling step while the console is detached, a
+  // driver's queue that is full) becomes a jack event, or an arrival.
   if (step.empty() || (pace == Pace::Settles && detachedFor_ > 0)) {
     step = DriverJack(choices);
     pace = Pace::MayRunAhead;
   }
+  // Jack events waiting already: the codec is most likely away.
+  if (step.empty()) step = "codec arrive";
   if (pace == Pace::MayRunAhead && (detachedFor_ > 0 || choices.OneIn(4))) step += " &";
   return step;
 }
