@@ -63,33 +63,6 @@ TEST_F(CriticalSectionTest, FreeRunningCriticalSectionKeepsACounterExact) {
   EXPECT_EQ(CountWithThreads(WithScheduling(sim::Scheduling::FreeRunning), true, 4, 500), 2000);
 }
 
-TEST_F(CriticalSectionTest, AnotherThreadWaitsUntilTheLastLeave) {
-  StartProcess();
-  CRITICAL_SECTION section;
-  InitializeCriticalSection(&section);
-  EnterCriticalSection(&section);
-  EnterCriticalSection(&section);
-  EXPECT_EQ(section.RecursionCount, 2);
-  bool entered = false;
-  BOOL tried = TRUE;
-  sim::StartThread([&] {
-    tried = TryEnterCriticalSection(&section);
-    EnterCriticalSection(&section);
-    entered = true;
-    LeaveCriticalSection(&section);
-  });
-  sim::Settle();
-  EXPECT_FALSE(tried);
-  LeaveCriticalSection(&section);
-  sim::Settle();
-  EXPECT_FALSE(entered) << "one level of recursion is still held";
-  LeaveCriticalSection(&section);
-  sim::Settle();
-  EXPECT_TRUE(entered);
-  DeleteCriticalSection(&section);
-  EXPECT_TRUE(sim::Problems().empty());
-}
-
 TEST_F(CriticalSectionTest, LeavingASectionNotOwnedIsAProblem) {
   StartProcess();
   CRITICAL_SECTION section;

@@ -39,25 +39,6 @@ TEST_F(SlimLockTest, ReadersShareAndAWriterWaitsForThem) {
   EXPECT_TRUE(sim::Problems().empty()) << sim::Problems().front();
 }
 
-TEST_F(SlimLockTest, AWriterExcludesReaders) {
-  StartProcess();
-  SRWLOCK lock;
-  InitializeSRWLock(&lock);
-  AcquireSRWLockExclusive(&lock);
-  bool readerIn = false;
-  sim::StartThread([&] {
-    AcquireSRWLockShared(&lock);
-    readerIn = true;
-    ReleaseSRWLockShared(&lock);
-  });
-  sim::Settle();
-  EXPECT_FALSE(readerIn);
-  EXPECT_FALSE(TryAcquireSRWLockShared(&lock));
-  ReleaseSRWLockExclusive(&lock);
-  sim::Settle();
-  EXPECT_TRUE(readerIn);
-}
-
 TEST_F(SlimLockTest, ReleasingALockNotHeldIsAProblem) {
   StartProcess();
   SRWLOCK lock = SRWLOCK_INIT;

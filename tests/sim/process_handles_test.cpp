@@ -1,5 +1,5 @@
 // Handles to other processes (as the machine's own programs create them):
-// TerminateProcess, GetExitCodeProcess and waits on a process.
+// TerminateProcess with and without threads to unwind.
 #include "kernel_fixture.h"
 #include "process.h"
 
@@ -56,29 +56,6 @@ TEST_F(ProcessHandleTest, TerminateUnwindsTheProcessesThreads) {
   EXPECT_TRUE(GetExitCodeProcess(process, &code));
   EXPECT_EQ(code, 9u);
   EXPECT_EQ(sim::LiveThreads(), 1) << "the other process's thread was not the service's";
-}
-
-TEST_F(ProcessHandleTest, ProcessEndsWhenItsLastThreadEnds) {
-  StartProcess();
-  std::shared_ptr<sim::Process> other;
-  HANDLE process = OpenOtherProcess(&other);
-  sim::StartThreadIn(other, []() -> DWORD { return 0; });
-  sim::Settle();
-  DWORD code = kPoison;
-  EXPECT_TRUE(GetExitCodeProcess(process, &code));
-  EXPECT_EQ(code, 0u);
-  EXPECT_TRUE(other->ended);
-}
-
-TEST_F(ProcessHandleTest, ProcessIdsAreNotReusedWhileAlive) {
-  StartProcess();
-  std::shared_ptr<sim::Process> first;
-  std::shared_ptr<sim::Process> second;
-  OpenOtherProcess(&first);
-  OpenOtherProcess(&second);
-  EXPECT_NE(first->pid, second->pid);
-  EXPECT_NE(first->pid, GetCurrentProcessId());
-  EXPECT_NE(second->pid, GetCurrentProcessId());
 }
 
 }  // namespace

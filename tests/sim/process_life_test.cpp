@@ -99,30 +99,6 @@ TEST_F(ProcessLifeTest, AnEntryThatBlocksLeavesTheProcessAlive) {
   EXPECT_EQ(sim::LastExitCode(), 0u);
 }
 
-TEST_F(ProcessLifeTest, ResetEndsALiveProcess) {
-  sim::RunProgram(sim::Program{RecordStartUp, WaitForever, RecordShutDown}, {});
-  sim::Reset();
-  EXPECT_EQ(gSteps, (std::vector<std::string>{"startUp", "shutDown"}));
-  EXPECT_FALSE(sim::ProgramAlive());
-}
-
-TEST_F(ProcessLifeTest, FixtureThreadsCountAsLiveThreads) {
-  StartProcess();
-  EXPECT_EQ(sim::LiveThreads(), 1);
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  sim::StartThread([&] { WaitForSingleObject(event, INFINITE); });
-  sim::StartThread([&] { WaitForSingleObject(event, INFINITE); });
-  sim::StartThread([] {});
-  sim::Settle();
-  EXPECT_EQ(sim::LiveThreads(), 3);
-  SetEvent(event);
-  sim::Settle();
-  EXPECT_EQ(sim::LiveThreads(), 1);
-  sim::EndProgram();
-  EXPECT_EQ(sim::LiveThreads(), 0);
-  EXPECT_EQ(sim::HandlesOpenAtExit().size(), 1u) << "the controller's event belongs to the process";
-}
-
 TEST_F(ProcessLifeTest, TerminateProcessSkipsTheShutDownRoutine) {
   sim::StartProgram(sim::Program{RecordStartUp, nullptr, RecordShutDown});
   sim::StartThread([] {
@@ -133,16 +109,6 @@ TEST_F(ProcessLifeTest, TerminateProcessSkipsTheShutDownRoutine) {
   EXPECT_FALSE(sim::ProgramAlive());
   EXPECT_EQ(sim::LastExitCode(), 7u);
   EXPECT_EQ(gSteps, std::vector<std::string>{"startUp"});
-}
-
-TEST_F(ProcessLifeTest, ProcessPseudoHandleIsAccepted) {
-  StartProcess();
-  DWORD code = kPoison;
-  sim::StartThread([&] { GetExitCodeProcess(GetCurrentProcess(), &code); });
-  sim::Settle();
-  EXPECT_EQ(code, STILL_ACTIVE);
-  EXPECT_TRUE(CloseHandle(GetCurrentProcess())) << "closing a pseudo handle does nothing";
-  EXPECT_TRUE(sim::HandleFaults().empty());
 }
 
 using ModuleFileNameTest = MachineTest;
