@@ -1,6 +1,5 @@
-// The simulated codec driver: wrong buffer sizes and codes, the current jack
-// state, the oldest request served first, planned completions and failures,
-// and what lives across process lives.
+// The simulated codec driver: wrong buffer sizes and codes, and the planned
+// completions' byte and order rules.
 #include <string>
 
 #include "device_io_fixture.h"
@@ -34,9 +33,7 @@ class CodecDriverTest : public DeviceTest {
 };
 
 using CodecProtocolTest = CodecDriverTest;
-using CodecJackTest = CodecDriverTest;
 using CodecPlanTest = CodecDriverTest;
-using CodecDeviceTest = CodecDriverTest;
 
 // ---- the five codes and their sizes ----------------------------------------------
 
@@ -67,31 +64,6 @@ TEST_F(CodecProtocolTest, UnknownCodeIsAnInvalidFunction) {
   EXPECT_EQ(LogLines(), Lines{"0x00220400 in=1 failed 1"});
 }
 
-// ---- jack events and the current jack state --------------------------------------
-
-TEST_F(CodecJackTest, JackEventsOtherThanEndAndResetBecomeTheCurrentState) {
-  sim::codec::Jack(2);
-  EXPECT_EQ(sim::codec::CurrentJack(), 2);
-  sim::codec::Jack(3);
-  sim::codec::Jack(4);
-  EXPECT_EQ(sim::codec::CurrentJack(), 2);
-  sim::codec::Jack(7);
-  EXPECT_EQ(sim::codec::CurrentJack(), 7);
-  EXPECT_EQ(Initial().output, 7) << "the queued events do not stand in the start-up query's way";
-  EXPECT_EQ(sim::codec::QueuedJackEvents(), 4u);
-}
-
-TEST_F(CodecJackTest, OldestPendingNotifyIsCompletedFirst) {
-  HANDLE other = Open();
-  Call& first = Notify();
-  Call& second = SendAndSettle(other, JACKSTATE_NOTIFY, {}, 1);
-  sim::codec::Jack(1);
-  sim::Settle();
-  EXPECT_TRUE(first.returned);
-  EXPECT_FALSE(second.returned);
-  CloseHandle(other);
-}
-
 // ---- planned completions and failures --------------------------------------------
 
 TEST_F(CodecPlanTest, CompleteWithZeroBytesLeavesTheByte) {
@@ -103,60 +75,12 @@ TEST_F(CodecPlanTest, CompleteWithZeroBytesLeavesTheByte) {
   EXPECT_EQ(LogLines(), Lines{"JACKSTATE_INITIAL in= ok 0"});
 }
 
-TEST_F(CodecPlanTest, CompleteWritesTheValueWithAnyCount) {
-  sim::codec::Complete(0, 1);
-  sim::codec::Complete(1, 4);
-  Call& zero = Notify();
-  EXPECT_EQ(zero.bytes, 0u);
-  EXPECT_EQ(zero.output, 1);
-  Call& one = Notify();
-  EXPECT_EQ(one.bytes, 1u);
-  EXPECT_EQ(one.output, 4);
-  EXPECT_EQ(sim::codec::CurrentJack(), 0) << "a planned completion is no jack event";
-}
-
-TEST_F(CodecPlanTest, PlanCompletesThePendingRequestAtOnce) {
-  Call& call = Notify();
-  sim::codec::Fail(ERROR_DEVICE_NOT_CONNECTED);
-  sim::Settle();
-  EXPECT_FALSE(call.ok);
-  EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
-  EXPECT_EQ(sim::codec::PlannedCompletions(), 0u);
-}
-
-TEST_F(CodecPlanTest, FailDefaultsToGeneralFailure) {
-  sim::codec::Fail();
-  Call& call = Initial();
-  EXPECT_FALSE(call.ok);
-  EXPECT_EQ(call.error, static_cast<DWORD>(ERROR_GEN_FAILURE));
-}
-
 TEST_F(CodecPlanTest, PlansGoBeforeQueuedJackEventsAndSkipOtherCodes) {
   sim::codec::Jack(1);
   sim::codec::Fail(5);
   EXPECT_TRUE(SendAndSettle(file_, MUTESTATE_NOTIFY, {1}).ok) << "not a jack-state request";
   EXPECT_EQ(Notify().error, 5u);
   EXPECT_EQ(Notify().output, 1);
-}
-
-// ---- the device coming and going --------------------------------------------------
-
-TEST_F(CodecDeviceTest, StateLivesAcrossProcessLivesUntilReset) {
-  sim::codec::SetCurrentJack(1);
-  sim::codec::Jack(0);
-  SendAndSettle(file_, MUTESTATE_NOTIFY, {1});
-  sim::EndProgram();
-  StartProcess();
-  EXPECT_EQ(sim::codec::CurrentJack(), 0);
-  EXPECT_EQ(sim::codec::QueuedJackEvents(), 1u);
-  EXPECT_EQ(sim::codec::Requests().size(), 1u);
-  EXPECT_EQ(sim::devices::Interfaces().size(), 1u);
-  file_ = Open();
-  sim::Reset();
-  EXPECT_EQ(sim::codec::CurrentJack(), 0);
-  EXPECT_EQ(sim::codec::QueuedJackEvents(), 0u);
-  EXPECT_EQ(sim::codec::Requests().size(), 0u);
-  EXPECT_TRUE(sim::devices::Interfaces().empty());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Device files on the machine: opening an interface path, synchronous
-// requests carried out one at a time per handle, cancellation, closing a
-// handle under a pending request, the end of the process, and removal.
+// Device files on the machine: the opens it refuses, synchronous requests
+// carried out one at a time per handle, cancellation, closing a handle under
+// a pending request, the end of the process, and removal.
 #include <string>
 
 #include "device_io_fixture.h"
@@ -18,24 +18,6 @@ using DeviceFileTest = DeviceTest;
 using DeviceRequestTest = DeviceTest;
 
 // ---- opening ---------------------------------------------------------------------
-
-TEST_F(DeviceFileTest, UnknownAndAbsentPathsAreNotFound) {
-  SetLastError(kPoison);
-  EXPECT_EQ(Open(L"\\\\?\\ROOT#NOTHING#0000"), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  sim::devices::SetPresent(sim::codec::DEFAULT_PATH, false);
-  SetLastError(kPoison);
-  EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(sim::OpenHandles()["File"], 0);
-}
-
-TEST_F(DeviceFileTest, PlannedFaultGivesItsError) {
-  sim::Fail("CreateFileW", {0, 1, false, ERROR_ACCESS_DENIED});
-  SetLastError(kPoison);
-  EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-}
 
 TEST_F(DeviceFileTest, OverlappedAndCreatingOpensAreRefused) {
   SetLastError(kPoison);
@@ -199,30 +181,6 @@ TEST_F(DeviceRequestTest, RemovalFailsPendingAndLaterRequests) {
   SetLastError(kPoison);
   EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  CloseHandle(file);
-}
-
-TEST_F(DeviceRequestTest, OldHandleStaysDeadAfterTheDeviceReturns) {
-  HANDLE old = Open();
-  sim::codec::Remove();
-  sim::codec::Arrive();
-  HANDLE fresh = Open();
-  ASSERT_NE(fresh, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(SendAndSettle(old, MUTESTATE_NOTIFY, {1}).error,
-            static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
-  EXPECT_TRUE(SendAndSettle(fresh, MUTESTATE_NOTIFY, {1}).ok);
-  CloseHandle(old);
-  CloseHandle(fresh);
-}
-
-TEST_F(DeviceRequestTest, QueryRemovalLeavesTheDeviceWorking) {
-  HANDLE file = Open();
-  sim::codec::Remove(sim::devices::Event::QueryRemove);
-  sim::codec::Remove(sim::devices::Event::QueryRemoveFailed);
-  EXPECT_TRUE(SendAndSettle(file, MUTESTATE_NOTIFY, {1}).ok);
-  ASSERT_EQ(sim::devices::Announcements().size(), 2u);
-  EXPECT_EQ(sim::devices::Announcements()[0].event, sim::devices::Event::QueryRemove);
-  EXPECT_EQ(sim::devices::Announcements()[1].event, sim::devices::Event::QueryRemoveFailed);
   CloseHandle(file);
 }
 

@@ -1,5 +1,5 @@
-// The simulated service control manager: opening it, the registrations it
-// refuses, closing its handles, and the dispatcher's answer to a process
+// The simulated service control manager: the registration and the caller
+// it refuses, closing its handles, and the dispatcher's answer to a process
 // that it did not start.
 #include <gtest/gtest.h>
 
@@ -48,57 +48,6 @@ TEST_F(Services, ASecondRegistrationOfTheSameNameIsRefused) {
   CloseServiceHandle(manager);
 }
 
-TEST_F(Services, ADisplayNameTakenByAnotherServiceIsRefused) {
-  SC_HANDLE manager = OpenManager();
-  SC_HANDLE first = Install(manager);
-  SetLastError(0xdeadbeef);
-  SC_HANDLE other = CreateServiceW(
-      manager, L"Other", L"KORUAUDIOSERVICE", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-      SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, kPath, nullptr, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(other, nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DUPLICATE_SERVICE_NAME));
-  EXPECT_FALSE(sim::services::Find(L"Other"));
-  CloseServiceHandle(first);
-  CloseServiceHandle(manager);
-}
-
-// Tags order drivers within a load-order group; Windows gives them only to
-// boot-start and system-start services.
-TEST_F(Services, TagsOnlyForBootAndSystemStart) {
-  SC_HANDLE manager = OpenManager();
-  DWORD tag = kPoisonDword;
-  SetLastError(0xdeadbeef);
-  EXPECT_EQ(CreateServiceW(manager, L"KoruAudioService", nullptr, SERVICE_ALL_ACCESS,
-                           SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
-                           kPath, L"Audio", &tag, nullptr, nullptr, nullptr),
-            nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  EXPECT_EQ(tag, kPoisonDword);
-  EXPECT_TRUE(sim::services::All().empty());
-
-  SC_HANDLE driver =
-      CreateServiceW(manager, L"KoruCodec", nullptr, SERVICE_ALL_ACCESS, SERVICE_KERNEL_DRIVER,
-                     SERVICE_SYSTEM_START, SERVICE_ERROR_NORMAL, L"System32\\drivers\\koru.sys",
-                     L"Audio", &tag, nullptr, nullptr, nullptr);
-  ASSERT_NE(driver, nullptr) << "error " << GetLastError();
-  EXPECT_NE(tag, kPoisonDword);
-  std::optional<sim::services::Registration> found = sim::services::Find(L"KoruCodec");
-  ASSERT_TRUE(found);
-  EXPECT_TRUE(found->tagIdRequested);
-  EXPECT_EQ(found->displayName, L"KoruCodec") << "without a display name, the service's name";
-  CloseServiceHandle(driver);
-  CloseServiceHandle(manager);
-}
-
-TEST_F(Services, AManagerOpenedOnlyToConnectCannotCreate) {
-  SC_HANDLE manager = OpenManager(SC_MANAGER_CONNECT);
-  SetLastError(0xdeadbeef);
-  EXPECT_EQ(Install(manager), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_TRUE(sim::services::All().empty());
-  CloseServiceHandle(manager);
-}
-
 TEST_F(Services, ACallerThatIsNotElevatedIsRefusedTheManager) {
   sim::services::SetElevated(false);
   SetLastError(0xdeadbeef);
@@ -112,26 +61,6 @@ TEST_F(Services, ACallerThatIsNotElevatedIsRefusedTheManager) {
 
   sim::Reset();
   EXPECT_NE(OpenManager(), nullptr) << "Reset makes the caller elevated again";
-}
-
-TEST_F(Services, OnlyTheLocalActiveDatabaseOpens) {
-  SetLastError(0xdeadbeef);
-  EXPECT_EQ(OpenSCManagerW(L"\\\\elsewhere", nullptr, SC_MANAGER_CONNECT), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
-  EXPECT_EQ(OpenSCManagerW(nullptr, L"ServicesFailed", SC_MANAGER_CONNECT), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DATABASE_DOES_NOT_EXIST));
-  SC_HANDLE manager = OpenSCManagerW(L"", L"ServicesActive", SC_MANAGER_CONNECT);
-  EXPECT_NE(manager, nullptr) << "error " << GetLastError();
-  CloseServiceHandle(manager);
-}
-
-TEST_F(Services, APlannedFaultFailsTheOpen) {
-  sim::FaultSpec desc;
-  desc.error = 1450;
-  sim::Fail("OpenSCManagerW", desc);
-  SetLastError(0xdeadbeef);
-  EXPECT_EQ(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS), nullptr);
-  EXPECT_EQ(GetLastError(), 1450u);
 }
 
 TEST_F(Services, DoubleCloseOfAServiceHandleIsAHandleFault) {
