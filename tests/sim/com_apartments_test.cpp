@@ -9,13 +9,6 @@ using ComCreateTest = AudioTest;
 
 const IID& EnumeratorIid() { return sim::com::InterfaceOf<IMMDeviceEnumerator>::iid; }
 
-TEST_F(ComApartmentTest, TheFirstInitialisationPicksTheModel) {
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE), S_OK);
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
-  EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
-}
-
 TEST_F(ComApartmentTest, CoInitializeOnAMultithreadedThreadChangesMode) {
   EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
   EXPECT_EQ(CoInitialize(nullptr), RPC_E_CHANGED_MODE);
@@ -28,17 +21,6 @@ TEST_F(ComApartmentTest, BadArgumentsAreRefused) {
   EXPECT_EQ(CoInitializeEx(nullptr, 0x100), E_INVALIDARG);
   // Neither counted as an initialisation.
   EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-}
-
-TEST_F(ComApartmentTest, EachThreadHasItsOwnApartment) {
-  StartProcess();
-  HRESULT first = E_FAIL;
-  HRESULT second = E_FAIL;
-  sim::StartThread([&] { first = CoInitializeEx(nullptr, COINIT_MULTITHREADED); });
-  sim::StartThread([&] { second = CoInitialize(nullptr); });
-  sim::Settle();
-  EXPECT_EQ(first, S_OK);
-  EXPECT_EQ(second, S_OK);
 }
 
 TEST_F(ComCreateTest, AThreadWithoutComCannotCreate) {
@@ -74,22 +56,6 @@ TEST_F(ComCreateTest, RefusalsLeaveTheOutParameterNull) {
   }
   EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, EnumeratorIid(), nullptr),
             E_POINTER);
-}
-
-TEST_F(ComCreateTest, PlannedFaultsFailWithTheirCodeOrEFail) {
-  JoinCom();
-  sim::Fail("CoCreateInstance", {});
-  sim::FaultSpec coded;
-  coded.skip = 1;
-  coded.error = static_cast<uint32_t>(E_OUTOFMEMORY);
-  sim::Fail("CoInitializeEx", coded);
-  void* object = nullptr;
-  EXPECT_EQ(CoCreateInstance(sim::com::kMMDeviceEnumeratorClass, nullptr, CLSCTX_ALL,
-                             EnumeratorIid(), &object),
-            E_FAIL);
-  EXPECT_EQ(object, nullptr);
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), E_OUTOFMEMORY);
 }
 
 }  // namespace
