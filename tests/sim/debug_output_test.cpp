@@ -1,5 +1,5 @@
-// The simulated debug output: null and empty strings, the recorder switch
-// and the echo.
+// The simulated debug output's echo to standard error, with and without the
+// recorders.
 #include <gtest/gtest.h>
 
 #include "sim/machine.h"
@@ -12,25 +12,6 @@ class DebugOutput : public ::testing::Test {
   void SetUp() override { sim::Reset(); }
   void TearDown() override { sim::EchoDebugOutput(false); }
 };
-
-TEST_F(DebugOutput, NullAndEmptyStrings) {
-  OutputDebugStringW(nullptr);
-  OutputDebugStringA(nullptr);
-  EXPECT_TRUE(sim::DebugOutput().empty());
-  OutputDebugStringW(L"");
-  ASSERT_EQ(sim::DebugOutput().size(), 1u);
-  EXPECT_EQ(sim::DebugOutput().front().text, L"");
-}
-
-TEST_F(DebugOutput, NothingIsRecordedWhileTheRecordersAreOff) {
-  sim::SetRecording(false);
-  OutputDebugStringW(L"unseen");
-  OutputDebugStringA("unseen");
-  sim::SetRecording(true);
-  OutputDebugStringW(L"seen");
-  ASSERT_EQ(sim::DebugOutput().size(), 1u);
-  EXPECT_EQ(sim::DebugOutput().front().text, L"seen");
-}
 
 TEST_F(DebugOutput, TheEchoWritesUtf8ToStandardError) {
   sim::EchoDebugOutput(true);

@@ -1,7 +1,6 @@
 // Controls of the simulated service control manager: one at a time on the
-// process's main thread in seeded orders, the handler's result, interrogate
-// always delivered, and the controls that Windows refuses without
-// delivering them.
+// process's main thread in seeded orders, and the controls that Windows
+// refuses without delivering them.
 #include "scm_fixture.h"
 
 namespace sim_test::scm {
@@ -10,18 +9,6 @@ namespace {
 using ScmControlsTest = ScmTest;
 
 constexpr DWORD kUserControl = 200;
-
-TEST_F(ScmControlsTest, TheHandlersResultIsRecorded) {
-  TheBehaviour().handlerResult = ERROR_CALL_NOT_IMPLEMENTED;
-  StartRunning();
-  sim::services::Control(kUserControl);
-  sim::Settle();
-  std::vector<sim::services::Delivery> deliveries = sim::services::Deliveries();
-  ASSERT_EQ(deliveries.size(), 1u);
-  EXPECT_EQ(deliveries[0].control, kUserControl);
-  EXPECT_EQ(deliveries[0].eventType, 0u);
-  EXPECT_EQ(deliveries[0].result, static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
-}
 
 // The handler sleeps in every call, so that other threads run meanwhile; a
 // dispatcher that called it from two threads would show two at once.
@@ -61,14 +48,6 @@ TEST_P(ScmSeededControlsTest, NeverTwoHandlersAtOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ScmSeededControlsTest, ::testing::Range<uint64_t>(1, 13));
-
-TEST_F(ScmControlsTest, InterrogateIsDeliveredWhateverTheServiceAccepts) {
-  TheBehaviour().accepted = 0;
-  StartRunning();
-  EXPECT_EQ(sim::services::Control(SERVICE_CONTROL_INTERROGATE), 0u);
-  sim::Settle();
-  EXPECT_EQ(DeliveredControls(), std::vector<DWORD>{SERVICE_CONTROL_INTERROGATE});
-}
 
 TEST_F(ScmControlsTest, AControlTheServiceDoesNotAcceptIsRefusedAndNotDelivered) {
   TheBehaviour().accepted = SERVICE_ACCEPT_STOP;

@@ -1,7 +1,7 @@
 // The dispatcher of the simulated service control manager (a service's
-// normal life is a scenario step): the entry's arguments, the handler's
-// registration, refused status reports, pending starts, processes that end
-// without STOPPED, and the starts the manager refuses.
+// normal life is a scenario step): the handler's registration, refused
+// status reports, pending starts, processes that end without STOPPED, and
+// the starts the manager refuses.
 #include "scm_fixture.h"
 
 namespace sim_test::scm {
@@ -10,21 +10,6 @@ namespace {
 using ScmDispatcherTest = ScmTest;
 
 const std::wstring kQuotedPath = L"\"C:\\Program Files\\Koru Audio\\KoruAudioService.exe\"";
-
-TEST_F(ScmDispatcherTest, TheEntryGetsTheRegisteredImageAndArguments) {
-  Install(SERVICE_DEMAND_START, kQuotedPath + L" -x  two");
-  ASSERT_EQ(sim::services::Start(kServiceName, TestServiceProgram()), 0u);
-  sim::Settle();
-  EXPECT_EQ(TheSeen().entryArguments,
-            (std::vector<std::wstring>{sim::ModulePath(), L"-x", L"two"}));
-}
-
-TEST_F(ScmDispatcherTest, AnUnquotedPathWithBlanksNamesTheWholeImage) {
-  Install(SERVICE_DEMAND_START, sim::ModulePath());
-  ASSERT_EQ(sim::services::Start(kServiceName, TestServiceProgram()), 0u);
-  sim::Settle();
-  EXPECT_EQ(TheSeen().entryArguments, std::vector<std::wstring>{sim::ModulePath()});
-}
 
 TEST_F(ScmDispatcherTest, StartsThatTheManagerRefuses) {
   EXPECT_EQ(sim::services::Start(kServiceName, TestServiceProgram()),
@@ -41,13 +26,6 @@ TEST_F(ScmDispatcherTest, ADisabledServiceIsNotStarted) {
             static_cast<DWORD>(ERROR_SERVICE_DISABLED));
 }
 
-TEST_F(ScmDispatcherTest, OneServiceProcessAtATime) {
-  StartRunning();
-  EXPECT_EQ(sim::services::Start(kServiceName, TestServiceProgram()),
-            static_cast<DWORD>(ERROR_SERVICE_ALREADY_RUNNING));
-  EXPECT_EQ(sim::LiveThreads(), 2);
-}
-
 TEST_F(ScmDispatcherTest, AHandlerUnderAnotherNameIsRefused) {
   TheBehaviour().handlerName = L"KoruAudioService";
   StartRunning();
@@ -55,20 +33,6 @@ TEST_F(ScmDispatcherTest, AHandlerUnderAnotherNameIsRefused) {
   EXPECT_EQ(TheSeen().registerError, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
   EXPECT_EQ(sim::services::CurrentState(), SERVICE_START_PENDING)
       << "the manager's view until the service reports";
-}
-
-TEST_F(ScmDispatcherTest, TheHandlerNameComparesWithoutCase) {
-  TheBehaviour().handlerName = L"testSERVICE";
-  StartRunning();
-  EXPECT_NE(TheSeen().statusHandle, nullptr) << "error " << TheSeen().registerError;
-}
-
-TEST_F(ScmDispatcherTest, APlannedFaultFailsTheRegistration) {
-  sim::Fail("RegisterServiceCtrlHandlerExW", {0, 1, false, ERROR_NOT_ENOUGH_MEMORY});
-  StartRunning();
-  EXPECT_EQ(TheSeen().statusHandle, nullptr);
-  EXPECT_EQ(TheSeen().registerError, static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-  EXPECT_TRUE(sim::services::StatusHistory().empty());
 }
 
 TEST_F(ScmDispatcherTest, NoHandlerOutsideAProcessTheManagerStarted) {

@@ -1,6 +1,5 @@
 // The machine's shutdown and boot: pre-shutdown for a service that accepts
-// it, bounded by the pre-shutdown time-out, the end of the old process and
-// no start for a demand-start service.
+// it, bounded by the pre-shutdown time-out, and the end of the old process.
 #include "scm_fixture.h"
 
 namespace sim_test::scm {
@@ -47,34 +46,6 @@ TEST_F(ScmRestartTest, TheWaitEndsAtThePreshutdownTimeout) {
   EXPECT_EQ(DeliveredControls(), std::vector<DWORD>{SERVICE_CONTROL_PRESHUTDOWN});
   EXPECT_EQ(sim::services::CurrentState(), SERVICE_RUNNING) << "the new process";
   EXPECT_EQ(sim::services::StatusHistory().size(), 4u);
-}
-
-TEST_F(ScmRestartTest, ASlowStopIsWaitedForAsLongAsItTakes) {
-  TheBehaviour().handlerSleepMs = 5000;
-  StartRunning(SERVICE_AUTO_START);
-  uint64_t before = sim::NowMs();
-  sim::services::Restart(TestServiceProgram());
-  sim::Settle();
-  EXPECT_EQ(sim::NowMs() - before, 5000u);
-  EXPECT_EQ(BriefHistory()[3], "STOPPED/0/0/0x101");
-}
-
-TEST_F(ScmRestartTest, ADemandStartServiceIsNotStartedAtBoot) {
-  StartRunning(SERVICE_DEMAND_START);
-  sim::services::Restart(TestServiceProgram());
-  sim::Settle();
-  EXPECT_FALSE(sim::ProgramAlive());
-  EXPECT_EQ(sim::services::CurrentState(), SERVICE_STOPPED);
-  EXPECT_EQ(sim::services::StatusHistory().size(), 4u) << "the old life's stop, nothing new";
-}
-
-TEST_F(ScmRestartTest, AConsoleProcessEndsAtShutdownToo) {
-  Install(SERVICE_AUTO_START);
-  StartProcess();
-  sim::services::Restart(TestServiceProgram());
-  sim::Settle();
-  EXPECT_EQ(sim::services::CurrentState(), SERVICE_RUNNING);
-  EXPECT_TRUE(sim::Problems().empty()) << ::testing::PrintToString(sim::Problems());
 }
 
 }  // namespace

@@ -18,12 +18,9 @@ HandledControl Describe(DWORD control, DWORD eventType, LPVOID eventData) {
   seen.threadId = GetCurrentThreadId();
   if (eventData == nullptr) return seen;
   const auto* header = static_cast<const DEV_BROADCAST_HDR*>(eventData);
-  seen.hasData = true;
   seen.dataSize = header->dbch_size;
-  seen.deviceType = header->dbch_devicetype;
-  if (seen.deviceType != DBT_DEVTYP_DEVICEINTERFACE) return seen;
+  if (header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return seen;
   const auto* record = static_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(eventData);
-  seen.classGuid = record->dbcc_classguid;
   seen.name = &record->dbcc_name[0];
   return seen;
 }
@@ -42,7 +39,7 @@ DWORD WINAPI Handler(DWORD control, DWORD eventType, LPVOID eventData, LPVOID) {
               (control == SERVICE_CONTROL_PRESHUTDOWN && gBehaviour.stopOnPreshutdown);
   if (stop) BeginStop();
   --gSeen.handlersRunning;
-  return gBehaviour.handlerResult;
+  return NO_ERROR;
 }
 
 void WINAPI ServiceMain(DWORD, LPWSTR*) {
@@ -64,9 +61,8 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
   Report(gSeen.statusHandle, SERVICE_STOPPED, gBehaviour.accepted, 0, 0);
 }
 
-int Entry(int argc, wchar_t** argv) {
+int Entry(int, wchar_t**) {
   gSeen.entryThreadId = GetCurrentThreadId();
-  gSeen.entryArguments.assign(argv, argv + argc);
   SERVICE_TABLE_ENTRYW table[] = {
       {const_cast<LPWSTR>(kServiceName), ServiceMain},
       {nullptr, nullptr},

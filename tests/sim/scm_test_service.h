@@ -16,8 +16,6 @@ namespace sim_test::scm {
 inline constexpr wchar_t kServiceName[] = L"TestService";
 inline constexpr GUID kCodecClass = {
     0xF27CDC00, 0x203E, 0x4107, {0xA5, 0x03, 0x21, 0x21, 0x15, 0x37, 0xEA, 0x43}};
-inline constexpr GUID kOtherClass = {
-    0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 
 struct Behaviour {
   const wchar_t* handlerName = kServiceName;
@@ -27,7 +25,6 @@ struct Behaviour {
   bool stopOnPreshutdown = true;  // PRESHUTDOWN: the same
   bool registerForCodec = false;  // RegisterDeviceNotificationW before RUNNING
   DWORD handlerSleepMs = 0;       // a timed wait inside every handler call
-  DWORD handlerResult = NO_ERROR;
 };
 
 // One call of the handler, with what it read of the event data.
@@ -35,10 +32,7 @@ struct HandledControl {
   DWORD control = 0;
   DWORD eventType = 0;
   DWORD threadId = 0;
-  bool hasData = false;
   DWORD dataSize = 0;
-  DWORD deviceType = 0;
-  GUID classGuid = {};
   std::wstring name;
 };
 
@@ -51,7 +45,6 @@ struct Seen {
   std::vector<HandledControl> controls;
   int handlersRunning = 0;
   int mostHandlersAtOnce = 0;
-  std::vector<std::wstring> entryArguments;
 };
 
 Behaviour& TheBehaviour();
