@@ -87,7 +87,7 @@ std::vector<std::string> EventSource::SetUpSteps(Choices& choices) {
   if (!choices.OneIn(4)) steps.push_back("codec present");
   steps.push_back("codec initial " + JackType(choices));
   for (const Endpoint& endpoint : endpoints_) {
-    if (endpoint.present) steps.push_back("endpoint " + endpoint.id + " " + endpoint.spec);
+    if (endpoint.present) steps.push_back("endpoint " + endpoint.id + " " + endpoint.arrival);
   }
   steps.push_back("registry ServiceVersion = " + FeatureWord(choices));
   if (choices.OneIn(2)) steps.push_back("registry HeadphoneVolume = " + Percent(choices));
@@ -141,7 +141,7 @@ std::string EventSource::ArriveOrLeave(Choices& choices) {
   endpoint.present = !endpoint.present;
   endpoint.active = true;
   if (!endpoint.present) return "remove " + endpoint.id;
-  return "add " + endpoint.id + " " + endpoint.spec;
+  return "add " + endpoint.id + " " + endpoint.arrival;
 }
 
 // Arrivals outnumber removals, so that the service is connected most of

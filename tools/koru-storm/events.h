@@ -30,7 +30,7 @@ class EventSource {
  private:
   struct Endpoint {
     std::string id;
-    std::string spec;  // flow and the arguments of its arrival
+    std::string arrival;  // flow and the arguments of its arrival
     bool present = true;
     bool active = true;
   };

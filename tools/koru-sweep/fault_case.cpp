@@ -23,10 +23,10 @@ std::optional<Mode> ModeFromName(const std::string& name) {
 }
 
 sim::FaultSpec PlanOf(const FaultCase& fault) {
-  sim::FaultSpec spec;
-  if (fault.mode == Mode::Always) spec.always = true;
-  if (fault.mode == Mode::Later) spec.skip = static_cast<uint32_t>(fault.uses / 2);
-  return spec;
+  sim::FaultSpec plan;
+  if (fault.mode == Mode::Always) plan.always = true;
+  if (fault.mode == Mode::Later) plan.skip = static_cast<uint32_t>(fault.uses / 2);
+  return plan;
 }
 
 bool WorthRunning(Mode mode, uint64_t uses) { return mode != Mode::Later || uses >= 2; }
