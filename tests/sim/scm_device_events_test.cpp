@@ -23,15 +23,6 @@ DWORD RefusalOf(HANDLE recipient, void* filter, DWORD flags) {
   return handle == nullptr ? GetLastError() : ERROR_SUCCESS;
 }
 
-TEST_F(ScmDeviceEventsTest, ARegistrationIsADeviceNotifyHandle) {
-  StartRunning();
-  HDEVNOTIFY handle = Register(kCodecClass);
-  ASSERT_NE(handle, nullptr) << "error " << GetLastError();
-  EXPECT_EQ(sim::OpenHandles()["DeviceNotify"], 1);
-  EXPECT_EQ(UnregisterDeviceNotification(handle), TRUE);
-  EXPECT_EQ(sim::OpenHandles()["DeviceNotify"], 0);
-}
-
 TEST_F(ScmDeviceEventsTest, FiltersAndRecipientsThatWindowsRefuses) {
   StartRunning();
   auto* recipient = static_cast<HANDLE>(TheSeen().statusHandle);

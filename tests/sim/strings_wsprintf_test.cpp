@@ -155,15 +155,6 @@ TEST(StringsWsprintfW, OutputStopsAt1023CharactersAndATerminator) {
   EXPECT_EQ(std::wstring(1023, L' '), padded.text);
 }
 
-TEST(StringsWsprintfW, VariadicFormMatchesTheVaListForm) {
-  wchar_t wide[64];
-  EXPECT_EQ(6, wsprintfW(wide, L"%s=%d", L"vol", 30));
-  EXPECT_EQ(std::wstring(L"vol=30"), std::wstring(wide));
-  char narrow[64];
-  EXPECT_EQ(6, wsprintfA(narrow, "%s=%d", "vol", 30));
-  EXPECT_EQ(std::string("vol=30"), std::string(narrow));
-}
-
 TEST(StringsWsprintfA, PlainSIsNarrowWideTextGoesThrough1252) {
   EXPECT_EQ("[narrow]", A(FormatA("[%s]", "narrow")));
   EXPECT_EQ("[narrow]", A(FormatA("[%hs]", "narrow")));
