@@ -17,17 +17,6 @@ std::string ErrorOf(const Args& args) {
   return error;
 }
 
-TEST(CommandLine, FileAlone) {
-  std::string error;
-  auto command = ParseCommandLine({"run", "scenarios/demo.scn"}, &error);
-  ASSERT_TRUE(command) << error;
-  EXPECT_EQ(command->file, "scenarios/demo.scn");
-  EXPECT_FALSE(command->options.trace);
-  EXPECT_FALSE(command->options.realTime);
-  EXPECT_FALSE(command->options.seed);
-  EXPECT_FALSE(command->options.stateDir);
-}
-
 TEST(CommandLine, OptionsBeforeAndAfterTheFile) {
   std::string error;
   auto command =
@@ -38,9 +27,14 @@ TEST(CommandLine, OptionsBeforeAndAfterTheFile) {
   EXPECT_EQ(command->options.seed.value_or(0), 42u);
   EXPECT_EQ(command->options.stateDir.value_or(""), "/tmp/s");
 
+  EXPECT_FALSE(command->options.freeRunning);
   command = ParseCommandLine({"run", "x.scn", "--realtime"}, &error);
   ASSERT_TRUE(command) << error;
   EXPECT_TRUE(command->options.realTime);
+  command = ParseCommandLine({"run", "--free", "x.scn"}, &error);
+  ASSERT_TRUE(command) << error;
+  EXPECT_TRUE(command->options.freeRunning);
+  EXPECT_FALSE(command->options.realTime);
 }
 
 TEST(CommandLine, RejectsWrongCommands) {
@@ -54,6 +48,8 @@ TEST(CommandLine, RejectsWrongCommands) {
   EXPECT_EQ(ErrorOf({"run", "a.scn", "--state"}), "--state needs a value");
   EXPECT_EQ(ErrorOf({"run", "a.scn", "--seed", "1", "--realtime"}),
             "--seed orders threads that run one at a time; --realtime runs them in parallel");
+  EXPECT_EQ(ErrorOf({"run", "x.scn", "--free", "--seed", "3"}),
+            "--seed orders threads that run one at a time; --free runs them in parallel");
 }
 
 }  // namespace

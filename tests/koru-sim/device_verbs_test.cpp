@@ -98,27 +98,6 @@ class IoctlExpectations : public DeviceSteps {
   HANDLE switch_ = nullptr;
 };
 
-TEST_F(IoctlExpectations, RequestsMatchInOrderWithTheirHandles) {
-  std::vector<Outcome> outcomes = Play(R"(expect ioctl JACKSTATE_INITIAL handle=connector
-expect ioctl MUTESTATE_NOTIFY in=1 handle=connector
-expect ioctl 0x00220422 in=3 handle=switch
-)");
-  ASSERT_EQ(outcomes.size(), 3u);
-  for (const Outcome& outcome : outcomes) EXPECT_TRUE(outcome.held) << outcome.seen;
-}
-
-TEST_F(IoctlExpectations, AMatchMovesTheSearchPointPastIt) {
-  std::vector<Outcome> outcomes = Play(R"(expect ioctl FINISH_HEADPHONE
-expect ioctl MUTESTATE_NOTIFY
-expect no ioctl JACKSTATE_INITIAL
-)");
-  ASSERT_EQ(outcomes.size(), 3u);
-  EXPECT_TRUE(outcomes[0].held);
-  EXPECT_FALSE(outcomes[1].held);
-  EXPECT_EQ(outcomes[1].seen, "no driver requests after the search point");
-  EXPECT_TRUE(outcomes[2].held);
-}
-
 TEST_F(IoctlExpectations, HandleAndInputMustAgree) {
   std::vector<Outcome> outcomes = Play(R"(expect ioctl FINISH_HEADPHONE handle=connector
 expect ioctl FINISH_HEADPHONE in=4
@@ -136,12 +115,6 @@ expect no ioctl MUTESTATE_NOTIFY handle=connector
   EXPECT_TRUE(outcomes[2].held);
   EXPECT_FALSE(outcomes[3].held);
   EXPECT_EQ(outcomes[3].seen, "request 2: MUTESTATE_NOTIFY in=1 handle=connector ok, 0 bytes");
-}
-
-TEST_F(IoctlExpectations, MarkMovesTheDriversSearchPoint) {
-  std::vector<Outcome> outcomes = Play("mark\nexpect no ioctl FINISH_HEADPHONE\n");
-  ASSERT_EQ(outcomes.size(), 1u);
-  EXPECT_TRUE(outcomes[0].held) << outcomes[0].seen;
 }
 
 }  // namespace

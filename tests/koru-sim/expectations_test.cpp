@@ -56,18 +56,6 @@ expect registry Other = 7
   EXPECT_NE(out_.str().find("koru-sim: 2 passed, 5 failed\n"), std::string::npos) << out_.str();
 }
 
-TEST_F(Expectations, RegistryDeleteRemovesOneValue) {
-  EXPECT_EQ(Run(R"(expect registry key missing
-registry A = 1
-registry B = 2
-registry delete A
-expect registry A missing
-expect registry B = 2
-)"),
-            0)
-      << out_.str();
-}
-
 TEST_F(Expectations, ExitNeedsARun) {
   EXPECT_EQ(Run("expect exit 0\n"), 1);
   EXPECT_EQ(SeenAt(1), "no run yet");

@@ -17,15 +17,6 @@ Step StepAt(int line, const std::string& text) {
   return step;
 }
 
-TEST(Report, AllHeld) {
-  std::ostringstream out;
-  Report report("a.scn", out, false);
-  report.Record(StepAt(1, "expect exit 0"), Held());
-  report.Record(StepAt(2, "expect handles clean"), Held());
-  EXPECT_EQ(report.Finish(), 0);
-  EXPECT_EQ(out.str(), "koru-sim: 2 passed, 0 failed\n");
-}
-
 TEST(Report, FailuresAndMachineProblemsAreListedAtTheEnd) {
   std::ostringstream out;
   Report report("a.scn", out, false);

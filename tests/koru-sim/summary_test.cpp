@@ -27,21 +27,6 @@ void Play(const std::string& scenario) {
   ASSERT_EQ(RunScenario(scenario, "s.scn", RunOptions{}, out, err), 0) << out.str() << err.str();
 }
 
-TEST(Summary, BeforeTheServiceDidAnything) {
-  sim::Reset();
-  std::vector<std::string> expected = {
-      "==== What the service did ====",
-      "Service: STOPPED, 0 status reports",
-      "Jack events handled (0): none",
-      "Settings written (0): none",
-      "Popups started (0): none",
-      "Driver requests (0): none",
-      "Defaults set by the service (0): none",
-      "Defaults now: render none; capture none",
-  };
-  EXPECT_EQ(Lines(ServiceSummary()), expected);
-}
-
 // The speaker from the start-up query, headphones whose switch window asks
 // for the console role, a volume-limit popup, and a pre-shutdown that caps
 // the stored headphone volume and ends the popup. Without volume mirroring
@@ -74,26 +59,6 @@ control preshutdown
       "capture none",
   };
   EXPECT_EQ(Lines(ServiceSummary()), expected);
-}
-
-TEST(Summary, EveryJackTypeByName) {
-  sim::Reset();
-  Play(R"(run install
-codec present
-endpoint speakers render default
-registry ServiceVersion = 0x3f
-service start
-driver jack 1
-driver jack 2
-driver jack 4
-driver jack 9
-driver jack 3
-)");
-  std::vector<std::string> lines = Lines(ServiceSummary());
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[2],
-            "Jack events handled (5): headphone 1, headphone of the second kind 1, end of the "
-            "connection 1, reset 1, type 9 1");
 }
 
 // A long run still reads in a few lines: equal outcomes are counted.
