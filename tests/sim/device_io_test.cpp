@@ -168,7 +168,7 @@ TEST_F(DeviceRequestTest, ProcessEndAbortsThePendingRequest) {
 
 // ---- removal -------------------------------------------------------------------
 
-TEST_F(DeviceRequestTest, RemovalFailsPendingAndLaterRequests) {
+TEST_F(DeviceRequestTest, RemovalFailsPendingAndLaterRequestsForGood) {
   HANDLE file = Open();
   Call& notify = SendAndSettle(file, JACKSTATE_NOTIFY, {}, 1);
   sim::codec::Remove();
@@ -181,7 +181,16 @@ TEST_F(DeviceRequestTest, RemovalFailsPendingAndLaterRequests) {
   SetLastError(kPoison);
   EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+  // The device's return does not bring the old handle back.
+  sim::codec::Arrive();
+  HANDLE fresh = Open();
+  ASSERT_NE(fresh, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(SendAndSettle(file, MUTESTATE_NOTIFY, {1}).error,
+            static_cast<DWORD>(ERROR_DEVICE_NOT_CONNECTED));
+  EXPECT_TRUE(SendAndSettle(fresh, MUTESTATE_NOTIFY, {1}).ok);
   CloseHandle(file);
+  CloseHandle(fresh);
 }
 
 }  // namespace

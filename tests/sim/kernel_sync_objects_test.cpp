@@ -1,11 +1,13 @@
-// Semaphore counts, the objects the machine refuses, and the wait
-// functions' refusals and strictness.
+// Semaphore counts, auto- and manual-reset events, the objects the machine
+// refuses, waits on several objects, and the wait functions' refusals and
+// strictness.
 #include "kernel_fixture.h"
 
 namespace sim_test {
 namespace {
 
 using SemaphoreTest = MachineTest;
+using EventTest = MachineTest;
 using WaitTest = MachineTest;
 
 TEST_F(SemaphoreTest, TwoReleasesBeforeAWaitGiveOneWakeUp) {
@@ -27,6 +29,35 @@ TEST_F(SemaphoreTest, TwoReleasesBeforeAWaitGiveOneWakeUp) {
   sim::Settle();
   EXPECT_EQ(wakeUps, 1);
   EXPECT_EQ(sim::LiveThreads(), 2) << "the waiter stays blocked";
+}
+
+// An auto-reset event lets one waiter through per SetEvent and is reset by
+// the wake-up; a manual-reset one lets every waiter through until reset.
+TEST_F(EventTest, EventsWakeOneWaiterPerSetOrAllUntilReset) {
+  StartProcess();
+  for (BOOL manual : {FALSE, TRUE}) {
+    HANDLE event = CreateEventW(nullptr, manual, FALSE, nullptr);
+    int woken = 0;
+    for (int i = 0; i < 3; ++i) {
+      sim::StartThread([&] {
+        if (WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0) ++woken;
+      });
+    }
+    sim::Settle();
+    EXPECT_TRUE(SetEvent(event));
+    sim::Settle();
+    EXPECT_EQ(woken, manual ? 3 : 1) << "manual " << manual;
+    EXPECT_EQ(WaitForSingleObject(event, 0), manual ? WAIT_OBJECT_0 : WAIT_TIMEOUT)
+        << "manual " << manual;
+    EXPECT_TRUE(ResetEvent(event));
+    EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    for (int set = 0; set < 2; ++set) {
+      SetEvent(event);
+      sim::Settle();
+    }
+    EXPECT_EQ(woken, 3) << "manual " << manual;
+    CloseHandle(event);
+  }
 }
 
 TEST_F(SemaphoreTest, InvalidCountsAreRefused) {
@@ -51,18 +82,26 @@ TEST_F(SemaphoreTest, NamedObjectsAreNotSupported) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 }
 
-TEST_F(WaitTest, WaitForAllNeedsEveryObject) {
+TEST_F(WaitTest, WaitForAnyTakesOneObjectAndWaitForAllNeedsEvery) {
   StartProcess();
   HANDLE handles[2] = {CreateEventW(nullptr, FALSE, FALSE, nullptr),
                        CreateSemaphoreW(nullptr, 0, 2, nullptr)};
-  DWORD result = kPoison;
-  sim::StartThread([&] { result = WaitForMultipleObjects(2, handles, TRUE, INFINITE); });
-  SetEvent(handles[0]);
-  sim::Settle();
-  EXPECT_EQ(result, kPoison) << "one of two objects is not enough";
+  DWORD any = kPoison;
+  sim::StartThread([&] { any = WaitForMultipleObjects(2, handles, FALSE, INFINITE); });
   ReleaseSemaphore(handles[1], 1, nullptr);
   sim::Settle();
-  EXPECT_EQ(result, static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(any, WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(WaitForSingleObject(handles[1], 0), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the wait took the semaphore's count";
+
+  DWORD all = kPoison;
+  sim::StartThread([&] { all = WaitForMultipleObjects(2, handles, TRUE, INFINITE); });
+  SetEvent(handles[0]);
+  sim::Settle();
+  EXPECT_EQ(all, kPoison) << "one of two objects is not enough";
+  ReleaseSemaphore(handles[1], 1, nullptr);
+  sim::Settle();
+  EXPECT_EQ(all, static_cast<DWORD>(WAIT_OBJECT_0));
   EXPECT_EQ(WaitForMultipleObjects(2, handles, FALSE, 0), static_cast<DWORD>(WAIT_TIMEOUT))
       << "both objects were taken";
 }

@@ -1,5 +1,6 @@
 // Opening, creating and closing registry keys through the narrow calls:
-// the root without a subkey, status codes and handle faults.
+// the root without a subkey, names without regard to case, a key opened for
+// reading, status codes and handle faults.
 #include <gtest/gtest.h>
 
 #include "sim/machine.h"
@@ -46,6 +47,47 @@ TEST_F(RegistryKeys, MissingSubkeyIsFileNotFoundAndNullsTheResult) {
   EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "KoruAudio", 0, KEY_ALL_ACCESS, &key),
             ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key, nullptr);
+}
+
+// Key and value names compare without regard to case; a value keeps the
+// case it was first set with.
+TEST_F(RegistryKeys, NamesCompareWithoutRegardToCase) {
+  RegCloseKey(Create(HKEY_CLASSES_ROOT, "KoruAudio"));
+  DWORD disposition = kPoisonDword;
+  HKEY upper = Create(HKEY_CLASSES_ROOT, "KORUAUDIO", &disposition);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  EXPECT_TRUE(sim::registry::KeyExists("hkey_classes_root\\kORUaUDIO"));
+
+  DWORD one = 1, two = 2;
+  RegSetValueExA(upper, "VolumeLimit", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+  RegSetValueExA(upper, "VOLUMELIMIT", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4);
+  DWORD value = kPoisonDword, size = sizeof value;
+  EXPECT_EQ(RegQueryValueExA(upper, "volumelimit", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 2u);
+  ASSERT_EQ(RegDeleteValueA(upper, "volumeLIMIT"), ERROR_SUCCESS);
+  EXPECT_FALSE(sim::registry::GetValue("HKEY_CLASSES_ROOT\\KoruAudio", "VolumeLimit"));
+  RegCloseKey(upper);
+}
+
+// A key opened for reading refuses values and subkeys written through it.
+TEST_F(RegistryKeys, AKeyOpenedForReadingRefusesWrites) {
+  RegCloseKey(Create(HKEY_CLASSES_ROOT, "KoruAudio"));
+  HKEY readOnly = kPoison;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "KoruAudio", 0, KEY_READ, &readOnly), ERROR_SUCCESS);
+  DWORD value = 7;
+  EXPECT_EQ(RegSetValueExA(readOnly, "SpeakerVolume", 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&value), 4),
+            ERROR_ACCESS_DENIED);
+  HKEY child = kPoison;
+  EXPECT_EQ(
+      RegCreateKeyExA(readOnly, "Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+      ERROR_ACCESS_DENIED);
+  EXPECT_EQ(child, nullptr);
+  EXPECT_FALSE(sim::registry::GetValue("HKEY_CLASSES_ROOT\\KoruAudio", "SpeakerVolume"));
+  EXPECT_FALSE(sim::registry::KeyExists("HKEY_CLASSES_ROOT\\KoruAudio\\Child"));
+  RegCloseKey(readOnly);
 }
 
 TEST_F(RegistryKeys, MalformedPathsAreBadPathnames) {

@@ -1,6 +1,6 @@
-// The simulated service control manager: the registration and the caller
-// it refuses, closing its handles, and the dispatcher's answer to a process
-// that it did not start.
+// The simulated service control manager: the registrations, managers and
+// callers it refuses, closing its handles, and the dispatcher's answer to a
+// process that it did not start.
 #include <gtest/gtest.h>
 
 #include "sim/machine.h"
@@ -46,6 +46,43 @@ TEST_F(Services, ASecondRegistrationOfTheSameNameIsRefused) {
 
   CloseServiceHandle(first);
   CloseServiceHandle(manager);
+}
+
+// The registrations Windows refuses: a display name another service has, a
+// tag for a service that is not boot- or system-start, a manager opened
+// only to connect, and databases other than the local active one.
+TEST_F(Services, RegistrationsAndManagersThatAreRefused) {
+  SC_HANDLE manager = OpenManager();
+  SC_HANDLE first = Install(manager);
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(CreateServiceW(manager, L"Other", L"KORUAUDIOSERVICE", SERVICE_ALL_ACCESS,
+                           SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                           kPath, nullptr, nullptr, nullptr, nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DUPLICATE_SERVICE_NAME));
+  DWORD tag = kPoisonDword;
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(CreateServiceW(manager, L"Tagged", nullptr, SERVICE_ALL_ACCESS,
+                           SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                           kPath, L"Audio", &tag, nullptr, nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(tag, kPoisonDword);
+  EXPECT_EQ(sim::services::All().size(), 1u);
+  CloseServiceHandle(first);
+  CloseServiceHandle(manager);
+
+  SC_HANDLE connected = OpenManager(SC_MANAGER_CONNECT);
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(Install(connected), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  CloseServiceHandle(connected);
+
+  SetLastError(0xdeadbeef);
+  EXPECT_EQ(OpenSCManagerW(L"\\\\elsewhere", nullptr, SC_MANAGER_CONNECT), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(RPC_S_SERVER_UNAVAILABLE));
+  EXPECT_EQ(OpenSCManagerW(nullptr, L"ServicesFailed", SC_MANAGER_CONNECT), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DATABASE_DOES_NOT_EXIST));
 }
 
 TEST_F(Services, ACallerThatIsNotElevatedIsRefusedTheManager) {
