@@ -31,6 +31,19 @@ TEST_F(SemaphoreTest, TwoReleasesBeforeAWaitGiveOneWakeUp) {
   EXPECT_EQ(sim::LiveThreads(), 2) << "the waiter stays blocked";
 }
 
+TEST_F(SemaphoreTest, ReleaseReportsThePreviousCount) {
+  StartProcess();
+  HANDLE semaphore = CreateSemaphoreW(nullptr, 1, 5, nullptr);
+  LONG previous = 0x5a5a;
+  EXPECT_TRUE(ReleaseSemaphore(semaphore, 3, &previous));
+  EXPECT_EQ(previous, 1);
+  EXPECT_TRUE(ReleaseSemaphore(semaphore, 1, &previous));
+  EXPECT_EQ(previous, 4);
+  SetLastError(kPoison);
+  EXPECT_FALSE(ReleaseSemaphore(semaphore, 0, &previous));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 // An auto-reset event lets one waiter through per SetEvent and is reset by
 // the wake-up; a manual-reset one lets every waiter through until reset.
 TEST_F(EventTest, EventsWakeOneWaiterPerSetOrAllUntilReset) {
