@@ -108,6 +108,10 @@ std::string Describe(const ThreadRecord& thread) {
 [[noreturn]] void Abort(const std::string& report) {
   std::fprintf(stderr, "sim: %s\n", report.c_str());
   std::fflush(stderr);
+  if (auto hook = S().options.onFatalReport) {
+    hook(report);
+    std::abort();
+  }
   std::_Exit(3);
 }
 

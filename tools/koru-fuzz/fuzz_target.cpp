@@ -24,6 +24,19 @@ void WriteScenario(const std::string& steps) {
   std::ofstream(file) << steps;
 }
 
+// The steps of the input being played, for a hang or a spin that the
+// machine reports from one of its threads.
+const std::ostringstream* playing = nullptr;
+
+void ReportMachineFailure(const std::string& report) {
+  if (playing == nullptr) return;
+  std::string steps = playing->str() + koru::storm::StepBeingPlayed() + "\n";
+  std::cerr << "koru-fuzz: the machine reported: " << report
+            << "\n  during the last of these steps:\n"
+            << steps;
+  WriteScenario(steps);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -32,9 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   sim::Options machine;
   machine.scheduling = sim::Scheduling::Seeded;
   machine.seed = data[0];
+  machine.onFatalReport = ReportMachineFailure;
   koru::storm::ByteChoices choices(data + 1, size - 1);
   std::ostringstream steps;
+  playing = &steps;
   koru::storm::StormResult result = koru::storm::RunStorm(choices, kMostEvents, machine, steps);
+  playing = nullptr;
   if (!result.violation) return 0;
   std::cerr << "koru-fuzz: broken after step \"" << result.failingStep
             << "\"\n  invariant: " << result.violation->invariant

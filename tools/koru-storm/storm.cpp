@@ -56,12 +56,15 @@ void RecordViolation(const Violation& violation, std::ostream& record) {
   record.flush();
 }
 
+std::string stepBeingPlayed;
+
 class Storm {
  public:
   explicit Storm(std::ostream& record) : record_(record) {}
 
   // Plays one step; false when an invariant broke.
   bool Step(const std::string& line) {
+    stepBeingPlayed = line;
     Played played = PlayStep(line, scenario_);
     record_ << played.recorded << "\n";
     record_.flush();
@@ -93,6 +96,8 @@ class Storm {
 };
 
 }  // namespace
+
+const std::string& StepBeingPlayed() { return stepBeingPlayed; }
 
 StormResult RunStorm(Choices& choices, size_t events, const sim::Options& machine,
                      std::ostream& record) {

@@ -30,6 +30,10 @@ struct StormResult {
 StormResult RunStorm(Choices& choices, size_t events, const sim::Options& machine,
                      std::ostream& record);
 
+// The step the storm is playing now, for a report that the machine makes
+// from one of its own threads while the step runs (a hang, a spin).
+const std::string& StepBeingPlayed();
+
 // "koru-sim run FILE --seed N" (or "--free") for the options.
 std::string ReplayCommand(const std::string& file, const sim::Options& machine);
 

@@ -35,6 +35,10 @@ struct Options {
   // Virtual time that Settle may advance before it reports that the
   // machine does not settle (a timer that never stops re-arming).
   uint64_t settleLimitMs = 24ull * 3600 * 1000;
+  // A hang or a spin ends the whole program: normally with exit status 3.
+  // When set, this is called first (with the report), and the program then
+  // ends with abort(), so that a fuzzer keeps the input that caused it.
+  void (*onFatalReport)(const std::string& report) = nullptr;
 };
 
 // What the machine needs of the service executable: the routine that builds
