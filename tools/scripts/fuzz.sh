@@ -32,7 +32,10 @@ target="$build/tools/koru-fuzz/koru-fuzz"
 # LeakSanitizer's, at each input or at the end.
 export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 status=0
-"$target" -max_total_time="$seconds" -max_len=256 -timeout=60 \
+# A fixed seed by default, so that the short run CI makes goes the same
+# way each time and a change that breaks it is what fails the gate;
+# KORU_FUZZ_SEED=0 lets libFuzzer pick one (for longer runs).
+"$target" -seed="${KORU_FUZZ_SEED:-1}" -max_total_time="$seconds" -max_len=256 -timeout=60 \
   -artifact_prefix="$crashes/" -print_final_stats=1 \
   "$corpus" "$root/tools/koru-fuzz/corpus" || status=$?
 
