@@ -7,15 +7,14 @@
 #include "platform/win32.h"
 
 void MakeDefaults(const SpecifiedDevices& ids) {
-  size_t count = ids.size();
-  for (size_t i = 0; i < count; ++i) {
+  for (const std::wstring& id : ids) {
     ComPtr<IPolicyConfigVista> switcher;
     if (FAILED(CoCreateInstance(CLSID_PolicyConfigVistaClient, nullptr, CLSCTX_ALL,
                                 IID_IPolicyConfigVista, switcher.put_void()))) {
       continue;
     }
-    switcher->SetDefaultEndpoint(ids[i].c_str(), eMultimedia);
-    switcher->SetDefaultEndpoint(ids[i].c_str(), eCommunications);
+    switcher->SetDefaultEndpoint(id.c_str(), eMultimedia);
+    switcher->SetDefaultEndpoint(id.c_str(), eCommunications);
   }
 }
 

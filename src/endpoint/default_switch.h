@@ -4,6 +4,11 @@
 #pragma once
 
 #include "endpoint/jack_probe.h"
+#include "platform/win32.h"
+
+// The role, and probe mode, that the window's answer asks for: 2 (a headset
+// with its microphone) the communications role, 1 and 3 the console role.
+constexpr ERole SwitchRoleFor(DWORD answer) { return answer == 2 ? eCommunications : eConsole; }
 
 // Each endpoint becomes the default for multimedia and communications, in
 // list order; one whose policy-config object cannot be made is skipped and

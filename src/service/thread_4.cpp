@@ -16,9 +16,6 @@ namespace {
 
 using DetailBlock = HeapBlock<SP_DEVICE_INTERFACE_DETAIL_DATA_W>;
 
-// Exit codes 1 and 3 ask for the console role, 2 for communications.
-ERole RoleFor(DWORD exitCode) { return exitCode == 2 ? eCommunications : eConsole; }
-
 void PassAnswer(HANDLE ownDevice, DWORD exitCode) {
   SwitchAnswer answer = SwitchAnswerFor(exitCode);
   if (!SendSwitchAnswer(ownDevice, answer)) {
@@ -26,7 +23,7 @@ void PassAnswer(HANDLE ownDevice, DWORD exitCode) {
     return;
   }
   if (answer == SWITCH_ANSWER_NONE) return;
-  ERole role = RoleFor(exitCode);
+  ERole role = SwitchRoleFor(exitCode);
   WriteTrace(L"Start to change the endpoint, eRole is: %d", role);
   PauseOneSecond();
   // The probe joins this thread to COM (apartment-threaded) before the

@@ -9,14 +9,7 @@ namespace {
 
 constexpr int CHANGES = 20;
 
-class AudioFreeRunningTest : public AudioTest {
- protected:
-  sim::Options MachineOptions() const override {
-    sim::Options options;
-    options.scheduling = sim::Scheduling::FreeRunning;
-    return options;
-  }
-};
+using AudioFreeRunningTest = FreeRunning<AudioTest>;
 
 template <typename T>
 T* Create(const CLSID& clsid, const IID& iid) {

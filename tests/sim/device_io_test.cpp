@@ -199,14 +199,7 @@ TEST_F(DeviceRequestTest, RemovalFailsPendingAndLaterRequestsForGood) {
 namespace sim_test {
 namespace {
 
-class DeviceFreeRunningTest : public DeviceTest {
- protected:
-  sim::Options MachineOptions() const override {
-    sim::Options options;
-    options.scheduling = sim::Scheduling::FreeRunning;
-    return options;
-  }
-};
+using DeviceFreeRunningTest = FreeRunning<DeviceTest>;
 
 // Threads that really run in parallel: one waits in the driver, others
 // queue behind it, one cancels it and one closes the handle.

@@ -20,6 +20,20 @@ class MachineTest : public ::testing::Test {
   static void StartProcess() { sim::StartProgram(sim::Program{}); }
 };
 
+// The machine's threads truly in parallel (ThreadSanitizer's tests).
+inline sim::Options FreeRunningOptions() {
+  sim::Options options;
+  options.scheduling = sim::Scheduling::FreeRunning;
+  return options;
+}
+
+// A fixture of the machine's tests on a free-running machine.
+template <typename Fixture>
+class FreeRunning : public Fixture {
+ protected:
+  sim::Options MachineOptions() const override { return FreeRunningOptions(); }
+};
+
 // The value a test writes into out-parameters before a call, to see whether
 // the call wrote them.
 constexpr DWORD kPoison = 0xdeadbeef;

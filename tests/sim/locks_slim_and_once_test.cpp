@@ -105,9 +105,7 @@ TEST_F(InitOnceTest, AFailedInitLetsTheNextCallerTry) {
 
 TEST_F(InitOnceTest, FreeRunningInitOnceRunsOnce) {
   gFailFirst = false;
-  sim::Options options;
-  options.scheduling = sim::Scheduling::FreeRunning;
-  std::vector<PVOID> contexts = RaceForInit(options);
+  std::vector<PVOID> contexts = RaceForInit(FreeRunningOptions());
   EXPECT_EQ(gInitCalls, 1);
   EXPECT_EQ(contexts.size(), 3u);
 }

@@ -164,14 +164,7 @@ TEST_F(SchedulerTest, AnUnexpectedExceptionIsACrash) {
       ::testing::ExitedWithCode(3), "unexpected exception.*boom");
 }
 
-class FreeRunningTest : public MachineTest {
- protected:
-  sim::Options MachineOptions() const override {
-    sim::Options options;
-    options.scheduling = sim::Scheduling::FreeRunning;
-    return options;
-  }
-};
+using FreeRunningTest = FreeRunning<MachineTest>;
 
 TEST_F(FreeRunningTest, FreeRunningSettleWaitsForEveryThread) {
   StartProcess();
@@ -223,8 +216,7 @@ TEST_F(FreeRunningTest, FreeRunningProcessEndUnwindsBlockedThreads) {
 class FreeRunningRealTimeTest : public MachineTest {
  protected:
   sim::Options MachineOptions() const override {
-    sim::Options options;
-    options.scheduling = sim::Scheduling::FreeRunning;
+    sim::Options options = FreeRunningOptions();
     options.realTime = true;
     return options;
   }

@@ -46,9 +46,8 @@ bool WindowMakesTheSwitch() {
 // The headset's microphone and output both become defaults; for the
 // other answers only the output.
 void SwitchDefaults(int answer) {
-  int probeMode = answer == HEADSET ? eCommunications : eConsole;
   StartJackProbe();
-  SwitchDefaultsToJack(probeMode);
+  SwitchDefaultsToJack(SwitchRoleFor(static_cast<DWORD>(answer)));
   EndJackProbe();
 }
 
